@@ -1,0 +1,41 @@
+# Shared by scripts/run and scripts/test: install what is missing, then build.
+# shellcheck shell=bash
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+
+# Debian packages the build, the tests and the demo need.
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev libssl-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  python3 python3-pyftpdlib curl
+  xvfb xauth fonts-wqy-microhei
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build_project() {
+  if [ ! -f "$BUILD/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$BUILD" --parallel "$(nproc)"
+}
