@@ -1,0 +1,30 @@
+#pragma once
+// Where the program keeps its files (Config.ini, ftp.dat, version.ini).
+//
+// Portable by default: beside the program file. When that folder cannot be
+// written, a per-user configuration folder is used instead. The environment
+// variable BRAMBLEWAY_HOME, when set, names the folder outright (tests and
+// demos use it so that a user's own settings are never touched).
+
+#include <QString>
+
+namespace platform {
+
+inline constexpr const char *HomeVariable = "BRAMBLEWAY_HOME";
+
+// Folder of the running program file.
+QString programFolder();
+
+// The folder settings and the site book live in; created when missing.
+QString dataFolder();
+
+// dataFolder() + "/Config.ini".
+QString configFilePath();
+
+// Pure choice behind dataFolder(), for tests: `home` is the variable's value
+// (empty when unset), `programDirWritable` whether the program folder can be
+// written, `userFolder` the per-user configuration folder.
+QString chooseDataFolder(const QString &home, const QString &programDir, bool programDirWritable,
+                         const QString &userFolder);
+
+} // namespace platform
