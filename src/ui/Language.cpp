@@ -1,0 +1,11 @@
+#include "ui/Language.h"
+
+namespace ui {
+namespace {
+bool useSimplified = true;
+}
+
+bool UseSimplified() { return useSimplified; }
+void SetUseSimplified(bool simplified) { useSimplified = simplified; }
+
+} // namespace ui
