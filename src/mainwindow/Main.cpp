@@ -1,0 +1,289 @@
+#include "mainwindow/Main.h"
+
+#include "mainwindow/LocalFileModel.h"
+#include "mainwindow/MainCaptions.h"
+#include "platform/AppPaths.h"
+#include "sites/SetWindow.h"
+#include "ui/FileListView.h"
+#include "ui/Icons.h"
+#include "views/FtpMsg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+
+namespace mainwindow {
+namespace {
+
+QSize primaryScreenSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+QString configPath(const MainFormEnvironment &env)
+{
+    return env.configFile.isEmpty() ? platform::configFilePath() : env.configFile;
+}
+
+} // namespace
+
+TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
+    : QMainWindow(parent),
+      config_(configPath(environment)),
+      screen_(environment.screenSize.isEmpty() ? primaryScreenSize() : environment.screenSize)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(applicationTitle());
+    setWindowIcon(ui::glyphIcon(ui::Glyph::Application));
+    setMinimumSize(MinimumWidth, MinimumHeight);
+
+    buildMenus();
+    buildPopupMenus();
+    buildLocalPane();
+    buildRemotePane();
+
+    mainSplitter_ = new QSplitter(Qt::Horizontal, this);
+    mainSplitter_->setObjectName(QStringLiteral("MainSplitter"));
+    mainSplitter_->setHandleWidth(SplitterWidth);
+    mainSplitter_->setChildrenCollapsible(false);
+    mainSplitter_->addWidget(localPane_);
+    mainSplitter_->addWidget(remotePane_);
+    mainSplitter_->setStretchFactor(0, 0);
+    mainSplitter_->setStretchFactor(1, 1);
+    setCentralWidget(mainSplitter_);
+
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(applicationTitle());
+    connect(tray_, &QSystemTrayIcon::activated, this, [this] {
+        tray_->hide();
+        showMaximized();
+        activateWindow();
+    });
+
+    timerEx1_ = new QTimer(this);
+    timerEx1_->setObjectName(QStringLiteral("TimerEx1"));
+    timerEx1_->setInterval(CommandStateIntervalMs);
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(ProgressIntervalMs);
+
+    connectCommands();
+    creationStep();
+}
+
+TMainForm::~TMainForm() = default;
+
+bool TMainForm::narrowScreen() const
+{
+    return screen_.width() <= 850;
+}
+
+QAction *TMainForm::action(const QString &name) const
+{
+    return actions_.value(name);
+}
+
+QToolButton *TMainForm::toolButton(const QString &name) const
+{
+    return buttons_.value(name);
+}
+
+bool TMainForm::toolButtonShown(const QString &name) const
+{
+    if (QAction *slot = buttonActions_.value(name))
+        return slot->isVisible();
+    QToolButton *b = toolButton(name);
+    return b && !b->isHidden();
+}
+
+QMenu *TMainForm::popupMenu(const QString &name) const
+{
+    return menus_.value(name);
+}
+
+// The engine is bound here once it exists: its Busy and Connected state,
+// and the options the settings window applies.
+bool TMainForm::engineBusy() const
+{
+    return false;
+}
+
+bool TMainForm::engineConnected() const
+{
+    return false;
+}
+
+void TMainForm::applyEngineSettings(const sites::EngineSettings &settings)
+{
+    engineSettings_ = settings;
+}
+
+void TMainForm::openSettings()
+{
+    if (operationMode_ != omIdle || engineBusy() || !setForm_)
+        return;
+    setForm_->OpenFromMenu();
+}
+
+void TMainForm::connectCommands()
+{
+    auto on = [this](const char *name, auto fn) {
+        if (QAction *a = action(QLatin1String(name)))
+            connect(a, &QAction::triggered, this, fn);
+    };
+    auto click = [this](const char *button, const char *item) {
+        QToolButton *b = toolButton(QLatin1String(button));
+        QAction *a = action(QLatin1String(item));
+        if (b && a)
+            connect(b, &QToolButton::clicked, a, &QAction::trigger);
+    };
+
+    on("mmiExit", [this] { close(); });
+    on("mmiMinToTray", [this] { minimiseToTray(); });
+    on("mmiSetup", [this] { openSettings(); });
+    on("mmiSimpleLanguage", [this] { SetLanguage(true); });
+    on("mmiMuiltLanguage", [this] { SetLanguage(false); });
+    on("mmiFace1", [this] { SetSkin(1); });
+    on("mmiFace2", [this] { SetSkin(2); });
+    on("mmiLogWindow", [this](bool checked) { showLogWindow(checked); });
+    on("mmiQueueWindow", [this](bool checked) { showQueueWindow(checked); });
+    on("mmiStatusWindow", [this](bool checked) { showStatusWindow(checked); });
+
+    for (const char *prefix : {"LocalFileView", "LocalFileToolView"}) {
+        for (const char *style : {"Icon", "SmallIcon", "List", "Report"}) {
+            QAction *a = action(QLatin1String(prefix) + QLatin1String(style));
+            connect(a, &QAction::triggered, this, [this, a] { setLocalViewStyle(a->data().toInt()); });
+        }
+    }
+    for (const char *prefix : {"RemoteFileView", "RemoteFileToolView"}) {
+        for (const char *style : {"Icon", "SmallIcon", "List", "Report"}) {
+            QAction *a = action(QLatin1String(prefix) + QLatin1String(style));
+            connect(a, &QAction::triggered, this, [this, a] { setRemoteViewStyle(a->data().toInt()); });
+        }
+    }
+    const char *localButtons[] = {"LocalFileToolLargeIcon", "LocalFileToolSmallIcon", "LocalFileToolListIcon",
+                                  "LocalFileToolReportIcon"};
+    const char *remoteButtons[] = {"RemoteFileToolLargeIcon", "RemoteFileToolSmallIcon", "RemoteFileToolListIcon",
+                                   "RemoteFileToolReportIcon"};
+    for (int style = 0; style < 4; ++style) {
+        connect(toolButton(QLatin1String(localButtons[style])), &QToolButton::clicked, this,
+                [this, style] { setLocalViewStyle(style); });
+        connect(toolButton(QLatin1String(remoteButtons[style])), &QToolButton::clicked, this,
+                [this, style] { setRemoteViewStyle(style); });
+    }
+    on("LocalFileShowAllFile", [this] { setShowLocalHidden(!showLocalHidden_); });
+    on("LocalFileToolShowAllFile", [this] { setShowLocalHidden(!showLocalHidden_); });
+    for (const char *name : {"RemoteFileShowColumnsSize", "RemoteFileShowColumnsType", "RemoteFileShowColumnsDate",
+                             "RemoteFileShowColumnsProperty", "RemoteFileShowColumnsDescription",
+                             "RemoteFileShowColumnsOwner"}) {
+        QAction *a = action(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [this, a] { toggleRemoteColumn(a->data().toInt()); });
+    }
+    for (const char *name : {"RemoteFileSortName", "RemoteFileSortSize", "RemoteFileSortType", "RemoteFileSortDate"}) {
+        QAction *a = action(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [this, a] { setRemoteSortKey(a->data().toInt()); });
+    }
+    on("RemoteFileSortUp", [this] { setRemoteSortDescending(false); });
+    on("RemoteFileSortDown", [this] { setRemoteSortDescending(true); });
+    on("LocalFileSortUp", [this] { localList_->reportView()->sortByColumn(0, Qt::AscendingOrder); });
+    on("LocalFileSortDown", [this] { localList_->reportView()->sortByColumn(0, Qt::DescendingOrder); });
+
+    // Local pane navigation.
+    auto refreshLocal = [this] { setLocalPath(localPath()); };
+    on("mmiLocalFileRefresh", refreshLocal);
+    on("LocalFileRefresh", refreshLocal);
+    click("LocalFileToolRefresh", "mmiLocalFileRefresh");
+    connect(toolButton(QStringLiteral("LocalFileToolGoUp")), &QToolButton::clicked, this, [this] {
+        QDir dir(localPath());
+        if (dir.cdUp())
+            setLocalPath(dir.absolutePath());
+    });
+    connect(localList_, &ui::FileListView::activated, this, [this](const QModelIndex &index) {
+        if (localModel_->isDir(index))
+            setLocalPath(localModel_->filePath(index));
+    });
+    connect(localFolderBox_->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        const QString typed = localFolderBox_->currentText().trimmed();
+        if (QFileInfo(typed).isDir())
+            setLocalPath(typed);
+        else
+            localFolderBox_->setEditText(localPath());
+    });
+    on("mmiLocalFileSelectAll", [this] { localList_->currentView()->selectAll(); });
+    on("mmiLocalFileNotSelect", [this] {
+        QAbstractItemView *v = localList_->currentView();
+        const QModelIndex root = v->rootIndex();
+        const int rows = localModel_->rowCount(root);
+        if (rows > 0)
+            v->selectionModel()->select(QItemSelection(localModel_->index(0, 0, root),
+                                                       localModel_->index(rows - 1, 0, root)),
+                                        QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    });
+    on("mmiRemoteFileSelectAll", [this] { remoteList_->currentView()->selectAll(); });
+
+    // Pop-up menus.
+    connect(localList_, &QWidget::customContextMenuRequested, this,
+            [this] { popupMenu(QStringLiteral("LocalFilePopupMenu"))->popup(QCursor::pos()); });
+    connect(remoteList_, &QWidget::customContextMenuRequested, this,
+            [this] { popupMenu(QStringLiteral("RemoteFilePopupMenu"))->popup(QCursor::pos()); });
+    connect(queueList_, &QWidget::customContextMenuRequested, this,
+            [this] { popupMenu(QStringLiteral("QueuePopupMenu"))->popup(QCursor::pos()); });
+    connect(messenger_, &QWidget::customContextMenuRequested, this, [this] {
+        setLogPopupStates();
+        popupMenu(QStringLiteral("LogPopupMenu"))->popup(QCursor::pos());
+    });
+    on("LogCopySelect", [this] { messenger_->CopySelectedToClipboard(); });
+    on("LogCopyAll", [this] { messenger_->CopyAllToClipboard(); });
+    on("LogClear", [this] { messenger_->clear(); });
+
+    // Opening a view drop-down checks the item of the list's current style.
+    connect(popupMenu(QStringLiteral("LocalFileToolViewMenu")), &QMenu::aboutToShow, this, [this] { syncViewChecks(); });
+    connect(popupMenu(QStringLiteral("RemoteFileToolViewMenu")), &QMenu::aboutToShow, this, [this] { syncViewChecks(); });
+    connect(popupMenu(QStringLiteral("LocalFilePopupMenu")), &QMenu::aboutToShow, this, [this] { syncViewChecks(); });
+    connect(popupMenu(QStringLiteral("RemoteFilePopupMenu")), &QMenu::aboutToShow, this, [this] { syncViewChecks(); });
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (auto *b = qobject_cast<QToolButton *>(watched)) {
+        if (event->type() == QEvent::Enter)
+            ShowStatusHint(b->toolTip());
+        else if (event->type() == QEvent::Leave)
+            ShowStatusHint(QString());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::ShowStatusHint(const QString &hint)
+{
+    if (!hint.isEmpty() && operationMode_ == omIdle)
+        statusPanel_->setText(hint);
+    else if (!timer1_->isActive())
+        statusPanel_->setText(welcomeText(useSimplified_));
+}
+
+void TMainForm::minimiseToTray()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_->show();
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+} // namespace mainwindow

@@ -1,0 +1,232 @@
+#pragma once
+// TMainForm: the main window. Local pane on the left; on the right the
+// remote list, the session log, the transfer queue and the status bar; the
+// menu bar above. It reads its layout, views, skin and language from section
+// [Load] of Config.ini when it is created and shown, and writes them back
+// when it closes.
+
+#include "mainwindow/OperationMode.h"
+#include "platform/ProfileFile.h"
+#include "sites/ConnectOptions.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QSize>
+
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QStandardItemModel;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+namespace sites {
+class TSetForm;
+}
+namespace ui {
+class FileListView;
+}
+namespace views {
+class TMFtpMessenger;
+}
+
+namespace mainwindow {
+
+class LocalFileModel;
+
+// What the main window is started with; tests inject both.
+struct MainFormEnvironment
+{
+    QString configFile;   // empty: Config.ini in the program's data folder
+    QSize screenSize;     // empty: the primary screen's size
+};
+
+// Remote list columns that can be switched on and off (Tag 1..6).
+enum RemoteColumn { rcName = 0, rcSize = 1, rcType = 2, rcDate = 3, rcAttributes = 4, rcDescription = 5, rcOwner = 6 };
+inline constexpr int RemoteColumnCount = 7;
+
+class TMainForm : public QMainWindow, public sites::OptionsTarget
+{
+    Q_OBJECT
+public:
+    static constexpr int MinimumWidth = 750;
+    static constexpr int MinimumHeight = 480;
+    static constexpr int CommandStateIntervalMs = 380;
+    static constexpr int ProgressIntervalMs = 250;
+    static constexpr int ToolStripHeight = 38;
+    static constexpr int ToolBarHeight = 25;
+    static constexpr int SplitterWidth = 10;
+
+    explicit TMainForm(const MainFormEnvironment &environment = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    platform::ProfileFile &config() { return config_; }
+    QSize screenSize() const { return screen_; }
+    bool narrowScreen() const;
+
+    OperationMode operationMode() const { return operationMode_; }
+    void setOperationMode(OperationMode mode) { operationMode_ = mode; }
+    bool UseSimplified() const { return useSimplified_; }
+
+    // Controls by their names (menu items, pop-up items, tool buttons).
+    QAction *action(const QString &name) const;
+    QToolButton *toolButton(const QString &name) const;
+    // Whether a tool button is shown on its tool bar.
+    bool toolButtonShown(const QString &name) const;
+    QMenu *popupMenu(const QString &name) const;
+
+    ui::FileListView *localList() const { return localList_; }
+    ui::FileListView *remoteList() const { return remoteList_; }
+    QStandardItemModel *remoteModel() const { return remoteModel_; }
+    views::TMFtpMessenger *messenger() const { return messenger_; }
+    QTreeWidget *queueList() const { return queueList_; }
+    QLabel *statusPanel() const { return statusPanel_; }
+    QLabel *speedPanel() const { return speedPanel_; }
+    QProgressBar *progressPanel() const { return progressPanel_; }
+    QStatusBar *skinStatusBar() const { return statusBar_; }
+    QWidget *logPanel() const { return logPanel_; }
+    QWidget *queuePanel() const { return queuePanel_; }
+    QWidget *localPane() const { return localPane_; }
+    QFrame *localFileLine() const { return localLine_; }
+    QFrame *remoteFileLine() const { return remoteLine_; }
+    QComboBox *localFolderBox() const { return localFolderBox_; }
+    QComboBox *remoteFolderBox() const { return remoteFolderBox_; }
+    QSystemTrayIcon *trayIcon() const { return tray_; }
+    QTimer *commandStateTimer() const { return timerEx1_; }
+    QTimer *progressTimer() const { return timer1_; }
+
+    // Current layout sizes in pixels.
+    int messagePanelHeight() const;
+    int queuePanelHeight() const;
+    int localPanelWidth() const;
+
+    QString localPath() const;
+    void setLocalPath(const QString &path);
+    bool showLocalHidden() const { return showLocalHidden_; }
+    void setShowLocalHidden(bool on);
+    bool remoteColumnShown(RemoteColumn column) const { return remoteColumns_[column]; }
+
+    // Language and skin.
+    void ApplySimplifiedTexts();
+    void ApplyTraditionalTexts();
+    void SetLanguage(bool simplified);
+    // 1 or 2; another value leaves the current skin and marks.
+    void SetSkin(int face);
+    int currentFace() const { return face_; }
+
+    // Shows a hint in the status panel, or the welcome text when there is none.
+    void ShowStatusHint(const QString &hint);
+
+    void setSettingsWindow(sites::TSetForm *form) { setForm_ = form; }
+    // The engine settings last applied by the settings window.
+    const std::optional<sites::EngineSettings> &engineSettings() const { return engineSettings_; }
+    void applyEngineSettings(const sites::EngineSettings &settings) override;
+
+    // The engine state the window's commands consult.
+    bool engineBusy() const;
+    bool engineConnected() const;
+
+    // Handlers, public so that scripted runs and tests can drive them.
+    void setLocalViewStyle(int style);
+    void setRemoteViewStyle(int style);
+    void toggleRemoteColumn(int tag);
+    void setRemoteSortKey(int tag);
+    void setRemoteSortDescending(bool descending);
+    void toggleLogWindow();
+    void toggleQueueWindow();
+    void toggleStatusWindow();
+    void minimiseToTray();
+    void openSettings();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // construction (MainLayout.cpp)
+    void buildMenus();
+    void buildPopupMenus();
+    void buildLocalPane();
+    void buildRemotePane();
+    QToolButton *addToolButton(QToolBar *bar, const char *name, int glyph);
+    QAction *makeAction(const char *name, QMenu *menu, const QKeySequence &shortcut = {});
+    QMenu *makeMenu(const char *name, QMenu *parentMenu);
+    void connectCommands();
+
+    // Config.ini (MainSettings.cpp)
+    void creationStep();
+    void showStep();
+    void closingStep();
+    void applyScreenWidthRule();
+    void restoreLocalStartFolder();
+
+    // views and texts (MainViewOptions.cpp)
+    void applyTexts(bool simplified);
+    void updateRemoteHeaders();
+    void applyRemoteColumns();
+    void syncViewChecks();
+    void emptyRemoteListUnlessConnected();
+    void setLogPopupStates();
+    void applyPanelSizes(int messageHeight, int queueHeight, int localWidth);
+    void showLogWindow(bool shown);
+    void showQueueWindow(bool shown);
+    void showStatusWindow(bool shown);
+
+    platform::ProfileFile config_;
+    QSize screen_;
+    OperationMode operationMode_ = omIdle;
+    bool useSimplified_ = true;
+    int face_ = 1;
+    bool shownOnce_ = false;
+    bool showLocalHidden_ = false;
+    bool remoteColumns_[RemoteColumnCount] = {true, true, true, true, true, false, false};
+    int remoteSortColumn_ = rcName;
+    bool remoteSortDescending_ = false;
+    int lastMessageHeight_ = 0;
+    int lastQueueHeight_ = 0;
+    std::optional<sites::EngineSettings> engineSettings_;
+    sites::TSetForm *setForm_ = nullptr;
+
+    QHash<QString, QAction *> actions_;
+    QHash<QString, QToolButton *> buttons_;
+    QHash<QString, QAction *> buttonActions_; // tool-bar slots of the buttons
+    QHash<QString, QMenu *> menus_;
+
+    QWidget *localPane_ = nullptr;
+    QWidget *remotePane_ = nullptr;
+    QSplitter *mainSplitter_ = nullptr;
+    QSplitter *remoteSplitter_ = nullptr;
+    QFrame *localLine_ = nullptr;
+    QFrame *remoteLine_ = nullptr;
+    QComboBox *localFolderBox_ = nullptr;
+    QComboBox *remoteFolderBox_ = nullptr;
+    ui::FileListView *localList_ = nullptr;
+    LocalFileModel *localModel_ = nullptr;
+    ui::FileListView *remoteList_ = nullptr;
+    QStandardItemModel *remoteModel_ = nullptr;
+    QWidget *logPanel_ = nullptr;
+    views::TMFtpMessenger *messenger_ = nullptr;
+    QWidget *queuePanel_ = nullptr;
+    QTreeWidget *queueList_ = nullptr;
+    QStatusBar *statusBar_ = nullptr;
+    QLabel *statusPanel_ = nullptr;
+    QLabel *speedPanel_ = nullptr;
+    QProgressBar *progressPanel_ = nullptr;
+    QSystemTrayIcon *tray_ = nullptr;
+    QTimer *timerEx1_ = nullptr;
+    QTimer *timer1_ = nullptr;
+};
+
+} // namespace mainwindow

@@ -1,0 +1,39 @@
+#pragma once
+// The program's start-up: the windows that live for the whole run, created
+// in their fixed order, then the message loop.
+
+#include "mainwindow/Main.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace sites {
+class TSetForm;
+}
+
+namespace mainwindow {
+
+// The windows created at start-up, in creation order. Windows whose own
+// work is not part of this program yet are plain dialogs with their names.
+struct ProgramWindows
+{
+    TMainForm *mainForm = nullptr;
+    QDialog *overDialog = nullptr;     // TOverDialog
+    QDialog *remoteDirForm = nullptr;  // TRemoteDirForm
+    QDialog *queueInfoForm = nullptr;  // TQueueInfoForm
+    QDialog *siteForm = nullptr;       // TSiteForm
+    QDialog *localDirForm = nullptr;   // TLocalDirForm
+    sites::TSetForm *setForm = nullptr;
+    QDialog *siteUser = nullptr;       // TSiteUser
+};
+
+// Creates the windows (the main window's creation step runs here); all are
+// owned by the main window, which the caller owns.
+ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment = {});
+
+// The program's main routine after the application object exists: creates
+// the windows, shows the main window and runs the message loop.
+int RunProgram();
+
+} // namespace mainwindow
