@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 #include <QAbstractItemView>
 #include <QSystemTrayIcon>
 
@@ -120,6 +121,12 @@ void TMainForm::showStep()
     if (!isMaximized())
         setWindowState(windowState() | Qt::WindowMaximized);
     QCoreApplication::processEvents();
+    // Without a window manager nobody honours the request: fill the screen's
+    // work area ourselves.
+    if (QScreen *s = screen(); s && width() < s->availableGeometry().width() - 16) {
+        setGeometry(s->availableGeometry());
+        QCoreApplication::processEvents();
+    }
 
     const QString screenText = QString::number(screen_.width()) + QString::number(screen_.height());
     if (config_.ReadString(SectionLoad, Screen, QString()) != screenText) {
