@@ -56,7 +56,10 @@ int TMFtp::NoopInterval() const
 
 void TMFtp::SetNoopInterval(int seconds)
 {
+    const bool running = noopTimer_.isActive();
     noopTimer_.setInterval(qMax(0, seconds) * MillisecondsPerSecond);
+    if (running || noopTimer_.interval() == 0)
+        StartNoopTimer();
 }
 
 // ---- Listeners ----
@@ -236,7 +239,7 @@ void TMFtp::HandleReadyMessage()
 {
     if (notifyReady_) {
         busy_ = false;
-        noopTimer_.start();
+        StartNoopTimer();
         if (abortPendingNotify_) {
             abortPendingNotify_ = false;
             RaiseNotify(notifyAborted);
@@ -328,6 +331,15 @@ void TMFtp::WaitWhileBusy()
 }
 
 // ---- Keep-alive ----
+
+// An interval of 0 switches the keep-alive off.
+void TMFtp::StartNoopTimer()
+{
+    if (noopTimer_.interval() > 0)
+        noopTimer_.start();
+    else
+        noopTimer_.stop();
+}
 
 void TMFtp::OnNoopTimer()
 {

@@ -169,6 +169,7 @@ private:
     void ReportError(FtpError error);
     QString AskInfo(TMFtpInfoNeeded need, const QString &value);
     void WaitWhileBusy();
+    void StartNoopTimer();
     void OnNoopTimer();
     void OnNoopReply(const QByteArray &reply);
     void OnQuitReply(const QByteArray &reply);

@@ -262,6 +262,15 @@ TEST_F(LoginTest, NoopRefusedStopsTheKeepAlive)
     EXPECT_FALSE(ftp.Busy());
 }
 
+TEST_F(LoginTest, NoopIntervalZeroSwitchesTheKeepAliveOff)
+{
+    LoginAndWait();
+    ftp.SetNoopInterval(0);
+    testsupport::pumpFor(300);
+    EXPECT_FALSE(server.verbs().contains("NOOP"));
+    EXPECT_FALSE(ftp.Busy());
+}
+
 TEST_F(LoginTest, OperationsRefusedWhenNotConnected)
 {
     ftp.ChangeDirectory("/pub");
@@ -423,6 +432,7 @@ TEST_F(LoginTest, AbortDuringRetryPause)
 // ---- Proxies ----
 
 struct ProxyCase {
+    const char *name;
     TMFtpProxyType proxy;
     quint16 targetPort;
     QList<QByteArray> expected; // the commands up to the real login's USER/PASS
@@ -458,14 +468,15 @@ TEST_P(ProxyTest, FirstCommandsThroughTheProxy)
 INSTANTIATE_TEST_SUITE_P(
     AllKinds, ProxyTest,
     ::testing::Values(
-        ProxyCase {proxyHost, 21, {"HOST ftp.target.example", "USER user", "PASS secret"}},
-        ProxyCase {proxyHostUser, 21, {"USER ftp.target.example!user", "PASS secret"}},
-        ProxyCase {proxyHostUser, 2121, {"USER ftp.target.example:2121!user", "PASS secret"}},
-        ProxyCase {proxyOpen, 21, {"OPEN ftp.target.example", "USER user", "PASS secret"}},
-        ProxyCase {proxySite, 21,
+        ProxyCase {"Host", proxyHost, 21, {"HOST ftp.target.example", "USER user", "PASS secret"}},
+        ProxyCase {"HostUser", proxyHostUser, 21, {"USER ftp.target.example!user", "PASS secret"}},
+        ProxyCase {"HostUserPort2121", proxyHostUser, 2121, {"USER ftp.target.example:2121!user", "PASS secret"}},
+        ProxyCase {"Open", proxyOpen, 21, {"OPEN ftp.target.example", "USER user", "PASS secret"}},
+        ProxyCase {"Site", proxySite, 21,
                    {"USER proxyman", "PASS proxypw", "SITE ftp.target.example", "USER user", "PASS secret"}},
-        ProxyCase {proxyUserSite, 21, {"USER user@ftp.target.example", "PASS secret"}},
-        ProxyCase {proxyUserSite, 2121, {"USER user@ftp.target.example:2121", "PASS secret"}}));
+        ProxyCase {"UserSite", proxyUserSite, 21, {"USER user@ftp.target.example", "PASS secret"}},
+        ProxyCase {"UserSitePort2121", proxyUserSite, 2121, {"USER user@ftp.target.example:2121", "PASS secret"}}),
+    [](const ::testing::TestParamInfo<ProxyCase> &info) { return std::string(info.param.name); });
 
 TEST_F(LoginTest, BlankProxyServerMeansNoProxy)
 {
