@@ -160,8 +160,9 @@ TEST_F(SocketTest, RefusedConnectIsReported)
     s.SetAddress(QStringLiteral("127.0.0.1"));
     s.SetPort(port);
     s.Connect();
-    if (s.LastError() == 0)
+    if (s.LastError() == 0) {
         ASSERT_TRUE(waitUntil([&] { return connects == 1; }));
+    }
     EXPECT_EQ(s.LastError(), platform::WSAECONNREFUSED);
     EXPECT_FALSE(s.SocketConnected());
     s.Close();
