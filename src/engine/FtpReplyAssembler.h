@@ -1,0 +1,48 @@
+#pragma once
+// Turns the bytes of the control connection into final replies.
+//
+// Lines end with CR LF; a lone LF or CR is part of the line. A line whose
+// fourth character is '-' opens a multi-line reply ("220-Welcome"); the lines
+// after it are skipped until one starts with the same three characters and a
+// blank ("220 Ready"), which is the reply's final line. Every other non-empty
+// line is a final reply on its own. Zero bytes are dropped.
+//
+// Memory stays bounded: an unterminated line longer than MaxLineLength is
+// thrown away up to its CR LF, and lineTooLong() reports it once.
+
+#include <QByteArray>
+
+#include <optional>
+
+class FtpReplyAssembler
+{
+public:
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
+
+    void append(const QByteArray &bytes);
+
+    // The next final reply line (without CR LF), or nothing until more bytes
+    // arrive.
+    std::optional<QByteArray> nextReply();
+
+    // True once after a line had to be thrown away for its length.
+    bool takeLineTooLong();
+
+    void reset();
+
+    bool inMultiLine() const { return inMultiLine_; }
+    QByteArray multiLineCode() const { return multiLineCode_; }
+    // Bytes held for a line not yet ended.
+    qsizetype pendingBytes() const { return buffer_.size() - start_; }
+
+private:
+    std::optional<QByteArray> nextLine();
+
+    QByteArray buffer_;
+    qsizetype start_ = 0; // first byte not yet consumed
+    qsizetype scan_ = 0;  // where the search for CR LF goes on
+    bool discarding_ = false;
+    bool lineTooLong_ = false;
+    bool inMultiLine_ = false;
+    QByteArray multiLineCode_;
+};

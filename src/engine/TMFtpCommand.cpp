@@ -1,0 +1,131 @@
+// The command channel: sending commands, reading and dispatching replies,
+// socket errors.
+
+#include "engine/TMFtp.h"
+
+#include "engine/TMFtpInternal.h"
+#include "platform/EventLoop.h"
+#include "platform/TextCodec.h"
+#include "platform/WinSock.h"
+
+using namespace ftp;
+
+namespace {
+constexpr qint64 ControlReadSize = 4092;
+// Reads per read event; more data waiting raises the event again, so a server
+// that never stops talking cannot keep the event loop from other work.
+constexpr int MaxReadsPerEvent = 16;
+} // namespace
+
+void TMFtp::SendCommand(const QByteArray &command, ReplyHandler handler)
+{
+    SendLine(command, handler, true);
+}
+
+void TMFtp::SendSilent(const QByteArray &command, ReplyHandler handler)
+{
+    SendLine(command, handler, false);
+}
+
+void TMFtp::SendLine(const QByteArray &command, ReplyHandler handler, bool logged)
+{
+    logReplies_ = logged;
+    const QByteArray line = command + "\r\n";
+    if (logged)
+        ReportInfo(infoCommand, platform::decodeRemoteName(command));
+    const quint64 connection = controlSerial_;
+    qint64 sent = 0;
+    while (sent < line.size()) {
+        const qint64 n = Send(line.constData() + sent, line.size() - sent);
+        if (CheckSocketError())
+            return;
+        if (connection != controlSerial_ || SocketHandle() < 0 || LastError() != 0)
+            return; // the connection is gone; its close handling ends the operation
+        if (n == 0) {
+            platform::pumpEvents(); // wait until the socket takes more
+            continue;
+        }
+        sent += n;
+    }
+    SetReplyHandler(handler);
+}
+
+void TMFtp::SetReplyHandler(ReplyHandler handler)
+{
+    if (handler.fn != replyHandler_.fn)
+        qCDebug(lcFtpEngine) << "reply handler" << replyHandler_.name << "->" << handler.name;
+    replyHandler_ = handler;
+}
+
+void TMFtp::ControlRead()
+{
+    if (inReplyDispatch_)
+        return;
+    const quint64 connection = controlSerial_;
+    char buffer[ControlReadSize + 4];
+    for (int reads = 0; reads < MaxReadsPerEvent; ++reads) {
+        const qint64 n = Receive(buffer, ControlReadSize);
+        if (CheckSocketError() || n <= 0)
+            return;
+        QByteArray chunk(buffer, n);
+        if (logReplies_) {
+            QByteArray shown = chunk;
+            shown.replace('\0', "");
+            ReportInfo(infoReplyText, platform::decodeRemoteName(shown) + QLatin1Char(' '));
+            if (connection != controlSerial_)
+                return;
+        }
+        replies_.append(chunk);
+        while (std::optional<QByteArray> reply = replies_.nextReply()) {
+            inReplyDispatch_ = true;
+            DispatchReply(*reply);
+            inReplyDispatch_ = false;
+            if (connection != controlSerial_ || !SocketConnected())
+                return;
+        }
+        if (replies_.takeLineTooLong()) {
+            errorText_ = QStringLiteral("Reply line too long");
+            FatalError(errorCommandFailed);
+            return;
+        }
+    }
+}
+
+void TMFtp::DispatchReply(const QByteArray &reply)
+{
+    lastReply_ = reply;
+    if (replyHandler_.fn) {
+        const ReplyHandler handler = replyHandler_;
+        qCDebug(lcFtpEngine) << handler.name << "<-" << reply;
+        (this->*handler.fn)(reply);
+    }
+}
+
+void TMFtp::FatalError(FtpError error)
+{
+    errorCode_ = error;
+    ReportError(error);
+    if (SocketConnected())
+        Close();
+    if (!retrying_)
+        connecting_ = false;
+}
+
+bool TMFtp::CheckSocketError()
+{
+    const int error = LastError();
+    if (error == 0 || error == platform::WSAENOTSOCK || error == platform::WSAENOTCONN) {
+        errorCode_ = errorNone;
+        return false;
+    }
+    QString text;
+    const FtpError code = FtpErrorFromSocketError(error, &text);
+    errorText_ = text;
+    FatalError(code);
+    return true;
+}
+
+void TMFtp::OnControlTimeOut()
+{
+    errorText_ = QStringLiteral("Connection timed out");
+}

@@ -1,0 +1,276 @@
+#include "engine/TMSocket.h"
+
+#include "platform/AsyncSocket.h"
+#include "platform/EventLoop.h"
+#include "platform/HostLookup.h"
+#include "platform/WinSock.h"
+
+using namespace platform;
+
+namespace {
+constexpr int CountdownTickMs = 1000;
+constexpr int ConnectMask = SocketRead | SocketWrite | SocketConnect | SocketClose;
+constexpr int AcceptedMask = SocketRead | SocketWrite | SocketClose;
+constexpr int ListenBacklog = 2;
+} // namespace
+
+TMSocket::TMSocket(QObject *owner)
+    : QObject(owner), socket_(new AsyncSocket(this)), lookup_(new HostLookup(this))
+{
+    connect(socket_, &AsyncSocket::socketEvent, this, &TMSocket::onSocketEvent);
+    connect(lookup_, &HostLookup::finished, this, &TMSocket::onLookupFinished);
+    timer_.setInterval(CountdownTickMs);
+    connect(&timer_, &QTimer::timeout, this, &TMSocket::onTimerTick);
+}
+
+TMSocket::~TMSocket() = default;
+
+void TMSocket::SetServer(const QString &server)
+{
+    const QString trimmed = server.trimmed();
+    server_ = trimmed;
+    if (trimmed.isEmpty())
+        return;
+    quint32 address = 0;
+    if (trimmed.at(0).isDigit() && trimmed.at(0) <= QLatin1Char('9') && parseIPv4(trimmed, &address)) {
+        serverAddress_ = trimmed;
+        hostName_.clear();
+    } else {
+        hostName_ = trimmed;
+        serverAddress_.clear();
+    }
+}
+
+void TMSocket::SetPort(quint16 port)
+{
+    port_ = port;
+    targetPort_ = port;
+}
+
+int TMSocket::SocketHandle() const
+{
+    return socket_->descriptor();
+}
+
+void TMSocket::CreateSocket()
+{
+    if (socket_->isOpen())
+        return;
+    lastError_ = socket_->create();
+}
+
+void TMSocket::ResetSocket()
+{
+    socket_->close();
+    socketConnected_ = false;
+    CreateSocket();
+}
+
+void TMSocket::CloseSilently()
+{
+    lookup_->cancel();
+    StartTimeout(0);
+    socket_->close();
+    socketConnected_ = false;
+}
+
+void TMSocket::SetAddress(const QString &dotted)
+{
+    quint32 address = 0xFFFFFFFFu; // what an unparsable address becomes
+    parseIPv4(dotted, &address);
+    targetAddress_ = address;
+}
+
+void TMSocket::UseResolvedAddress()
+{
+    targetAddress_ = resolvedAddress_;
+}
+
+QString TMSocket::AddressText() const
+{
+    return formatIPv4(targetAddress_);
+}
+
+void TMSocket::Resolve(const QString &hostName)
+{
+    if (lookup_->pending())
+        return;
+    lookup_->start(hostName);
+    lastError_ = 0;
+    StartTimeout(timeOut_);
+}
+
+void TMSocket::Connect()
+{
+    socket_->select(ConnectMask);
+    int error = socket_->connect(targetAddress_, targetPort_);
+    if (error == WSAEWOULDBLOCK && !reportWouldBlock_)
+        error = 0;
+    lastError_ = error;
+    if (lastError_ == 0)
+        StartTimeout(timeOut_);
+}
+
+void TMSocket::Listen()
+{
+    lastError_ = socket_->bind(targetAddress_, targetPort_);
+    if (lastError_ != 0)
+        return;
+    socket_->select(SocketAccept);
+    lastError_ = socket_->listen(ListenBacklog);
+}
+
+void TMSocket::Accept(TMSocket &listener)
+{
+    quint32 address = 0;
+    quint16 port = 0;
+    lastError_ = socket_->accept(*listener.socket_, &address, &port);
+    if (lastError_ != 0)
+        return;
+    targetAddress_ = address;
+    targetPort_ = port;
+    socketConnected_ = true;
+    socket_->select(AcceptedMask);
+}
+
+void TMSocket::Close()
+{
+    lookup_->cancel();
+    StartTimeout(0);
+    if (!socket_->isOpen())
+        return;
+    lastError_ = socket_->close();
+    socketConnected_ = false;
+    if (OnDisconnect)
+        OnDisconnect(this);
+}
+
+qint64 TMSocket::transfer(qint64 result, int error)
+{
+    if (result > 0) {
+        lastError_ = 0;
+        return result;
+    }
+    if (result == 0)
+        return 0;
+    lastError_ = (error == WSAEWOULDBLOCK && !reportWouldBlock_) ? 0 : error;
+    return 0;
+}
+
+qint64 TMSocket::Send(const char *buffer, qint64 length)
+{
+    int error = 0;
+    const qint64 n = socket_->send(buffer, length, false, &error);
+    return transfer(n, error);
+}
+
+qint64 TMSocket::SendUrgent(const char *buffer, qint64 length)
+{
+    int error = 0;
+    const qint64 n = socket_->send(buffer, length, true, &error);
+    return transfer(n, error);
+}
+
+qint64 TMSocket::Receive(char *buffer, qint64 size)
+{
+    int error = 0;
+    const qint64 n = socket_->receive(buffer, size, &error);
+    return transfer(n, error);
+}
+
+QString TMSocket::LocalAddress()
+{
+    quint32 address = 0;
+    quint16 port = 0;
+    lastError_ = socket_->localAddress(&address, &port);
+    return lastError_ == 0 ? formatIPv4(address) : QString();
+}
+
+quint16 TMSocket::LocalPort()
+{
+    quint32 address = 0;
+    quint16 port = 0;
+    lastError_ = socket_->localAddress(&address, &port);
+    return lastError_ == 0 ? port : 0;
+}
+
+void TMSocket::StartTimeout(int seconds)
+{
+    timer_.stop();
+    if (seconds > 0) {
+        countdown_ = seconds;
+        timer_.start();
+    }
+}
+
+void TMSocket::DoLookupDone()
+{
+    if (OnLookupDone)
+        OnLookupDone(this);
+}
+
+bool TMSocket::event(QEvent *e)
+{
+    if (e->type() == MessageEvent::eventType()) {
+        const int message = static_cast<MessageEvent *>(e)->message;
+        if (message > WM_USER + 1 && OnMessage)
+            OnMessage(message);
+        return true;
+    }
+    return QObject::event(e);
+}
+
+void TMSocket::onTimerTick()
+{
+    // The timer keeps running below zero until re-armed or stopped; only the
+    // tick that reaches zero counts.
+    if (--countdown_ != 0)
+        return;
+    if (OnTimeOut)
+        OnTimeOut(this);
+    else
+        Close();
+}
+
+void TMSocket::onLookupFinished(int error, quint32 address)
+{
+    StartTimeout(0);
+    lastError_ = error;
+    if (error == 0)
+        resolvedAddress_ = address;
+    DoLookupDone();
+}
+
+void TMSocket::onSocketEvent(int event, int error)
+{
+    lastError_ = error;
+    switch (event) {
+    case SocketRead:
+        if (OnRead)
+            OnRead(this);
+        StartTimeout(0);
+        break;
+    case SocketWrite:
+        if (OnWrite)
+            OnWrite(this);
+        break;
+    case SocketAccept:
+        if (OnAccept)
+            OnAccept(this);
+        break;
+    case SocketConnect:
+        socketConnected_ = error == 0;
+        StartTimeout(0);
+        if (OnConnect)
+            OnConnect(this);
+        break;
+    case SocketClose:
+        socket_->close();
+        socketConnected_ = false;
+        if (OnDisconnect)
+            OnDisconnect(this);
+        break;
+    default:
+        break;
+    }
+}

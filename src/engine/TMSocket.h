@@ -1,0 +1,102 @@
+#pragma once
+// A TCP socket driven by events: every readiness change, every finished host
+// lookup and every tick of its time-out countdown arrives through the event
+// loop and is turned into one of the On... events below. Nothing blocks and
+// nothing throws: each operation leaves the socket error number in LastError,
+// which the owner inspects inside its event handlers.
+
+#include "engine/FtpTypes.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace platform {
+class AsyncSocket;
+class HostLookup;
+} // namespace platform
+
+class TMSocket : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TMSocket(QObject *owner = nullptr);
+    ~TMSocket() override; // does not raise OnDisconnect; owners close first
+
+    // Events. OnMessage receives the numbers of messages posted to this
+    // object above WM_USER+1.
+    std::function<void(int message)> OnMessage;
+    TNotifyEvent OnLookupDone;
+    TNotifyEvent OnConnect;    // also when the attempt failed (see LastError)
+    TNotifyEvent OnDisconnect; // closed by the peer or by Close
+    TNotifyEvent OnTimeOut;    // the countdown reached zero
+    TNotifyEvent OnRead;
+    TNotifyEvent OnWrite;
+    TNotifyEvent OnAccept;
+
+    // The target: Server as the user gave it, split into a dotted address or
+    // a host name.
+    QString Server() const { return server_; }
+    void SetServer(const QString &server);
+    QString ServerAddress() const { return serverAddress_; }
+    void SetServerAddress(const QString &address) { serverAddress_ = address; }
+    QString HostName() const { return hostName_; }
+    quint16 Port() const { return port_; }
+    // Sets the Port and the port of the target address.
+    void SetPort(quint16 port);
+    int TimeOut() const { return timeOut_; }
+    void SetTimeOut(int seconds) { timeOut_ = seconds; }
+
+    int SocketHandle() const;
+    bool SocketConnected() const { return socketConnected_; }
+    int LastError() const { return lastError_; }
+    void SetLastError(int error) { lastError_ = error; }
+    bool ReportWouldBlock() const { return reportWouldBlock_; }
+    void SetReportWouldBlock(bool on) { reportWouldBlock_ = on; }
+
+    void CreateSocket();
+    void ResetSocket();
+    void SetAddress(const QString &dotted);
+    void UseResolvedAddress();
+    QString AddressText() const;
+    void Resolve(const QString &hostName);
+    void Connect();
+    void Listen();
+    void Accept(TMSocket &listener);
+    void Close();
+    qint64 Send(const char *buffer, qint64 length);
+    qint64 SendUrgent(const char *buffer, qint64 length);
+    qint64 Receive(char *buffer, qint64 size);
+    QString LocalAddress();
+    quint16 LocalPort();
+    void StartTimeout(int seconds);
+
+protected:
+    virtual void DoLookupDone();
+    bool event(QEvent *e) override;
+    // Closes the socket without OnDisconnect.
+    void CloseSilently();
+
+private:
+    void onSocketEvent(int event, int error);
+    void onLookupFinished(int error, quint32 address);
+    void onTimerTick();
+    qint64 transfer(qint64 result, int error);
+
+    platform::AsyncSocket *socket_;
+    platform::HostLookup *lookup_;
+    QTimer timer_;
+    int countdown_ = 0;
+
+    quint32 targetAddress_ = 0;
+    quint16 targetPort_ = 0;
+    quint32 resolvedAddress_ = 0;
+    bool socketConnected_ = false;
+    QString server_;
+    QString serverAddress_;
+    QString hostName_;
+    quint16 port_ = 0;
+    int timeOut_ = 20;
+    int lastError_ = 0;
+    bool reportWouldBlock_ = false;
+};

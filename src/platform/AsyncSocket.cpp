@@ -1,0 +1,302 @@
+#include "platform/AsyncSocket.h"
+
+#include "platform/WinSock.h"
+
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+sockaddr_in makeAddress(quint32 address, quint16 port)
+{
+    sockaddr_in sa {};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(address);
+    return sa;
+}
+
+int lastError()
+{
+    return winSockErrorFromErrno(errno);
+}
+
+} // namespace
+
+bool parseIPv4(const QString &text, quint32 *address)
+{
+    const QByteArray ascii = text.toLatin1();
+    in_addr a {};
+    if (ascii.isEmpty() || ascii.contains('\0') || inet_aton(ascii.constData(), &a) == 0)
+        return false;
+    *address = ntohl(a.s_addr);
+    return true;
+}
+
+QString formatIPv4(quint32 address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}
+
+AsyncSocket::AsyncSocket(QObject *parent) : QObject(parent) {}
+
+AsyncSocket::~AsyncSocket()
+{
+    close();
+}
+
+int AsyncSocket::create()
+{
+    if (fd_ >= 0)
+        return 0;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return lastError();
+    fd_ = fd;
+    mask_ = 0;
+    connecting_ = listening_ = connected_ = false;
+    return 0;
+}
+
+int AsyncSocket::close()
+{
+    dropNotifiers();
+    if (fd_ < 0)
+        return 0;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    connecting_ = listening_ = connected_ = false;
+    return rc == 0 ? 0 : lastError();
+}
+
+void AsyncSocket::dropNotifiers()
+{
+    // A notifier may be in the middle of reporting the event that led here.
+    for (QSocketNotifier *n : {readNotifier_, writeNotifier_}) {
+        if (n) {
+            n->setEnabled(false);
+            n->disconnect(this);
+            n->deleteLater();
+        }
+    }
+    readNotifier_ = writeNotifier_ = nullptr;
+}
+
+void AsyncSocket::select(int mask)
+{
+    mask_ = mask;
+    if (fd_ < 0)
+        return;
+    if (!readNotifier_) {
+        readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+        readNotifier_->setEnabled(false);
+        QObject::connect(readNotifier_, &QSocketNotifier::activated, this, &AsyncSocket::onReadable);
+        writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
+        writeNotifier_->setEnabled(false);
+        QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, &AsyncSocket::onWritable);
+    }
+    if (listening_)
+        armRead(mask & SocketAccept);
+    if (connected_) {
+        armRead(mask & (SocketRead | SocketClose));
+        armWrite(mask & SocketWrite);
+    }
+}
+
+void AsyncSocket::armRead(bool on)
+{
+    if (readNotifier_)
+        readNotifier_->setEnabled(on);
+}
+
+void AsyncSocket::armWrite(bool on)
+{
+    if (writeNotifier_)
+        writeNotifier_->setEnabled(on);
+}
+
+int AsyncSocket::connect(quint32 address, quint16 port)
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    const sockaddr_in sa = makeAddress(address, port);
+    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0) {
+        // Connected at once: still report it through the event loop.
+        connecting_ = true;
+        armWrite(true);
+        return 0;
+    }
+    const int err = lastError();
+    if (err == WSAEWOULDBLOCK) {
+        connecting_ = true;
+        armWrite(true);
+    }
+    return err;
+}
+
+int AsyncSocket::bind(quint32 address, quint16 port)
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    const sockaddr_in sa = makeAddress(address, port);
+    return ::bind(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0 ? 0 : lastError();
+}
+
+int AsyncSocket::listen(int backlog)
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    if (::listen(fd_, backlog) != 0)
+        return lastError();
+    listening_ = true;
+    select(mask_);
+    return 0;
+}
+
+int AsyncSocket::accept(AsyncSocket &listener, quint32 *peerAddress, quint16 *peerPort)
+{
+    if (listener.fd_ < 0)
+        return WSAENOTSOCK;
+    sockaddr_in sa {};
+    socklen_t len = sizeof sa;
+    const int fd = ::accept4(listener.fd_, reinterpret_cast<sockaddr *>(&sa), &len,
+                             SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int err = fd < 0 ? lastError() : 0;
+    listener.armRead(listener.mask_ & SocketAccept);
+    if (fd < 0)
+        return err;
+    close();
+    fd_ = fd;
+    connected_ = true;
+    if (peerAddress)
+        *peerAddress = ntohl(sa.sin_addr.s_addr);
+    if (peerPort)
+        *peerPort = ntohs(sa.sin_port);
+    return 0;
+}
+
+qint64 AsyncSocket::send(const char *data, qint64 length, bool urgent, int *error)
+{
+    if (fd_ < 0) {
+        *error = WSAENOTSOCK;
+        return -1;
+    }
+    if (!connected_) {
+        *error = WSAENOTCONN;
+        return -1;
+    }
+    const ssize_t n = ::send(fd_, data, size_t(length), MSG_NOSIGNAL | (urgent ? MSG_OOB : 0));
+    if (n >= 0) {
+        *error = 0;
+        return n;
+    }
+    *error = lastError();
+    if (*error == WSAEWOULDBLOCK)
+        armWrite(mask_ & SocketWrite);
+    return -1;
+}
+
+qint64 AsyncSocket::receive(char *buffer, qint64 size, int *error)
+{
+    if (fd_ < 0) {
+        *error = WSAENOTSOCK;
+        return -1;
+    }
+    if (!connected_) {
+        *error = WSAENOTCONN;
+        return -1;
+    }
+    const ssize_t n = ::recv(fd_, buffer, size_t(size), 0);
+    // Receiving re-enables the read event.
+    armRead(mask_ & (SocketRead | SocketClose));
+    if (n >= 0) {
+        *error = 0;
+        return n;
+    }
+    *error = lastError();
+    return -1;
+}
+
+int AsyncSocket::localAddress(quint32 *address, quint16 *port) const
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    sockaddr_in sa {};
+    socklen_t len = sizeof sa;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&sa), &len) != 0)
+        return lastError();
+    *address = ntohl(sa.sin_addr.s_addr);
+    *port = ntohs(sa.sin_port);
+    return 0;
+}
+
+void AsyncSocket::onReadable()
+{
+    armRead(false);
+    if (fd_ < 0)
+        return;
+    if (listening_) {
+        if (mask_ & SocketAccept)
+            emit socketEvent(SocketAccept, 0);
+        return;
+    }
+    if (!connected_)
+        return;
+    char probe;
+    const ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0) {
+        if (mask_ & SocketRead)
+            emit socketEvent(SocketRead, 0);
+        else
+            armRead(false);
+        return;
+    }
+    if (n < 0 && errno == EAGAIN) {
+        armRead(true);
+        return;
+    }
+    const int err = n == 0 ? 0 : lastError();
+    armWrite(false);
+    connected_ = false;
+    if (mask_ & SocketClose)
+        emit socketEvent(SocketClose, err);
+}
+
+void AsyncSocket::onWritable()
+{
+    armWrite(false);
+    if (fd_ < 0)
+        return;
+    if (connecting_) {
+        connecting_ = false;
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &soError, &len) != 0)
+            soError = errno;
+        const int err = winSockErrorFromErrno(soError);
+        if (err == 0) {
+            connected_ = true;
+            armRead(mask_ & (SocketRead | SocketClose));
+            armWrite(mask_ & SocketWrite); // the first write event follows
+        }
+        if (mask_ & SocketConnect)
+            emit socketEvent(SocketConnect, err);
+        return;
+    }
+    if (connected_ && (mask_ & SocketWrite))
+        emit socketEvent(SocketWrite, 0);
+}
+
+} // namespace platform
