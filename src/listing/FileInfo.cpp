@@ -3,35 +3,38 @@
 #include "platform/TextCodec.h"
 
 #include <limits>
+#include <new>
 #include <stdexcept>
+#include <utility>
 
-void TMFtpFileInfoList::TColumn::Append(QByteArrayView Text)
-{
-    TSpan span;
-    if (!Text.isEmpty()) {
-        if (quint64(Bytes.size()) + quint64(Text.size()) > std::numeric_limits<std::uint32_t>::max())
-            throw std::length_error("listing column too large");
-        span.Offset = std::uint32_t(Bytes.size());
-        span.Length = std::uint32_t(Text.size());
-        Bytes.append(Text.data(), Text.size());
-    }
-    Spans.append(span);
-}
+namespace {
+
+constexpr quint64 MaxArenaSize = std::numeric_limits<std::uint32_t>::max();
+
+} // namespace
 
 void TMFtpFileInfoList::Add(QByteArrayView FileName, QByteArrayView Attributes, QByteArrayView ModifiedDate,
                             QByteArrayView FileSize, QByteArrayView LinkTo, QByteArrayView Owner,
                             QByteArrayView Group, QByteArrayView Description)
 {
-    Columns[fiAttributes].Append(Attributes);
-    Columns[fiModifiedDate].Append(ModifiedDate);
-    Columns[fiFileSize].Append(FileSize);
-    Columns[fiLinkTo].Append(LinkTo);
-    Columns[fiDescription].Append(Description);
-    Columns[fiFileName].Append(FileName);
-    Columns[fiOwner].Append(Owner);
-    Columns[fiGroup].Append(Group);
-    Columns[SortKeyColumn].Append({});
-    ++FCount;
+    // In column order: fiAttributes, fiModifiedDate, fiFileSize, fiLinkTo,
+    // fiDescription, fiFileName, fiOwner, fiGroup.
+    const QByteArrayView texts[fiColumnCount] = {Attributes, ModifiedDate, FileSize, LinkTo,
+                                                 Description, FileName, Owner, Group};
+    quint64 total = 0;
+    for (QByteArrayView text : texts)
+        total += quint64(text.size());
+    if (quint64(Bytes.Size()) + total > MaxArenaSize || Entries.Size() >= size_t(std::numeric_limits<int>::max()))
+        throw std::length_error("listing too large");
+    TEntry entry;
+    entry.Offset = std::uint32_t(Bytes.Size());
+    for (int i = 0; i < fiColumnCount; ++i) {
+        entry.Lengths[i] = std::uint32_t(texts[i].size());
+        Bytes.Append(texts[i].data(), size_t(texts[i].size()));
+    }
+    entry.SortKeyOffset = 0;
+    entry.SortKeyLength = 0;
+    Entries.Append(&entry, 1);
 }
 
 void TMFtpFileInfoList::AddInfo(const MFtpFileInfo &Info)
@@ -42,22 +45,23 @@ void TMFtpFileInfoList::AddInfo(const MFtpFileInfo &Info)
 
 void TMFtpFileInfoList::CheckIndex(int Index) const
 {
-    if (Index < 0 || Index >= FCount)
+    if (Index < 0 || Index >= Count())
         throw std::out_of_range("list index out of bounds (" + std::to_string(Index) + ")");
 }
 
 MFtpFileInfo TMFtpFileInfoList::GetInfo(int Index) const
 {
     CheckIndex(Index);
+    const TEntry &entry = Entries[size_t(Index)];
     MFtpFileInfo info;
-    info.Attributes = Columns[fiAttributes].At(Index).toByteArray();
-    info.ModifiedDate = Columns[fiModifiedDate].At(Index).toByteArray();
-    info.Description = Columns[fiDescription].At(Index).toByteArray();
-    info.FileName = Columns[fiFileName].At(Index).toByteArray();
-    info.FileSize = Columns[fiFileSize].At(Index).toByteArray();
-    info.LinkTo = Columns[fiLinkTo].At(Index).toByteArray();
-    info.Owner = Columns[fiOwner].At(Index).toByteArray();
-    info.Group = Columns[fiGroup].At(Index).toByteArray();
+    info.Attributes = Text(entry, fiAttributes).toByteArray();
+    info.ModifiedDate = Text(entry, fiModifiedDate).toByteArray();
+    info.Description = Text(entry, fiDescription).toByteArray();
+    info.FileName = Text(entry, fiFileName).toByteArray();
+    info.FileSize = Text(entry, fiFileSize).toByteArray();
+    info.LinkTo = Text(entry, fiLinkTo).toByteArray();
+    info.Owner = Text(entry, fiOwner).toByteArray();
+    info.Group = Text(entry, fiGroup).toByteArray();
     return info;
 }
 
@@ -65,17 +69,16 @@ void TMFtpFileInfoList::Assign(const TMFtpFileInfoList &Source)
 {
     if (&Source == this)
         return;
-    Columns = Source.Columns;
-    FCount = Source.FCount;
+    Bytes = Source.Bytes;
+    SortKeyBytes = Source.SortKeyBytes;
+    Entries = Source.Entries;
 }
 
 void TMFtpFileInfoList::Clear()
 {
-    for (TColumn &column : Columns) {
-        column.Bytes.clear();
-        column.Spans.clear();
-    }
-    FCount = 0;
+    Bytes.Clear();
+    SortKeyBytes.Clear();
+    Entries.Clear();
 }
 
 namespace {
@@ -94,8 +97,8 @@ int TMFtpFileInfoList::IndexOfName(QByteArrayView Name) const
 {
     const bool asciiName = IsAscii(Name);
     QString decodedName;
-    for (int i = 0; i < FCount; ++i) {
-        const QByteArrayView candidate = Columns[fiFileName].At(i);
+    for (int i = 0; i < Count(); ++i) {
+        const QByteArrayView candidate = Text(Entries[size_t(i)], fiFileName);
         if (candidate == Name)
             return i;
         const bool asciiCandidate = IsAscii(candidate);
@@ -118,8 +121,7 @@ void TMFtpFileInfoList::Exchange(int A, int B)
 {
     CheckIndex(A);
     CheckIndex(B);
-    for (TColumn &column : Columns)
-        column.Spans.swapItemsAt(A, B);
+    std::swap(Entries[size_t(A)], Entries[size_t(B)]);
 }
 
 QByteArrayView TMFtpFileInfoList::Field(TFileInfoField Field, int Index) const
@@ -127,11 +129,11 @@ QByteArrayView TMFtpFileInfoList::Field(TFileInfoField Field, int Index) const
     CheckIndex(Index);
     if (Field < 0 || Field >= fiColumnCount)
         throw std::out_of_range("no such listing column");
-    return Columns[Field].At(Index);
+    return Text(Entries[size_t(Index)], Field);
 }
 
 QByteArrayView TMFtpFileInfoList::SortKey(int Index) const
 {
     CheckIndex(Index);
-    return Columns[SortKeyColumn].At(Index);
+    return SortKeyText(Entries[size_t(Index)]);
 }

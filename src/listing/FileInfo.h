@@ -9,6 +9,10 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
 #include <functional>
 #include <vector>
 
@@ -46,11 +50,11 @@ using TTypeNameFunction = std::function<QString(QByteArrayView FileName)>;
 
 // The entries of one remote folder as parallel columns: entry i is position i
 // of every column. Names are not unique; lookups return the first match.
-// Copies share their storage until one of them changes.
+// Clear keeps the memory for the next listing.
 class TMFtpFileInfoList
 {
 public:
-    int Count() const { return FCount; }
+    int Count() const { return int(Entries.Size()); }
 
     void Add(QByteArrayView FileName, QByteArrayView Attributes, QByteArrayView ModifiedDate,
              QByteArrayView FileSize, QByteArrayView LinkTo, QByteArrayView Owner, QByteArrayView Group,
@@ -83,28 +87,93 @@ public:
     QByteArrayView SortKey(int Index) const;
 
 private:
-    struct TSpan {
-        std::uint32_t Offset = 0;
-        std::uint32_t Length = 0;
-    };
-    // One column: all texts back to back in Bytes, entry i at Spans[i].
-    struct TColumn {
-        QByteArray Bytes;
-        QList<TSpan> Spans;
-
-        void Append(QByteArrayView Text);
-        QByteArrayView At(int Index) const
+    // A growing array of trivially copyable values; grows with realloc, so a
+    // large listing is not copied each time it outgrows its memory.
+    template <typename T>
+    class TRawArray
+    {
+    public:
+        TRawArray() = default;
+        TRawArray(const TRawArray &Other) { *this = Other; }
+        TRawArray(TRawArray &&Other) noexcept { Swap(Other); }
+        TRawArray &operator=(const TRawArray &Other)
         {
-            const TSpan s = Spans.at(Index);
-            return QByteArrayView(Bytes.constData() + s.Offset, s.Length);
+            if (this != &Other) {
+                Length = 0;
+                Append(Other.Items, Other.Length);
+            }
+            return *this;
         }
+        TRawArray &operator=(TRawArray &&Other) noexcept
+        {
+            Swap(Other);
+            return *this;
+        }
+        ~TRawArray() { std::free(Items); }
+
+        size_t Size() const { return Length; }
+        const T *Data() const { return Items; }
+        T &operator[](size_t Index) { return Items[Index]; }
+        const T &operator[](size_t Index) const { return Items[Index]; }
+        void Append(const T *Values, size_t Count)
+        {
+            if (Count == 0)
+                return;
+            if (Length + Count > Capacity)
+                Grow(Length + Count);
+            std::memcpy(Items + Length, Values, Count * sizeof(T));
+            Length += Count;
+        }
+        void Clear() { Length = 0; }
+        void Swap(TRawArray &Other) noexcept
+        {
+            std::swap(Items, Other.Items);
+            std::swap(Length, Other.Length);
+            std::swap(Capacity, Other.Capacity);
+        }
+
+    private:
+        void Grow(size_t Needed)
+        {
+            const size_t capacity = Capacity * 2 > Needed ? Capacity * 2 : (Needed > 64 ? Needed : 64);
+            void *grown = std::realloc(Items, capacity * sizeof(T));
+            if (!grown)
+                throw std::bad_alloc();
+            Items = static_cast<T *>(grown);
+            Capacity = capacity;
+        }
+
+        T *Items = nullptr;
+        size_t Length = 0;
+        size_t Capacity = 0;
     };
-    static constexpr int SortKeyColumn = fiColumnCount;
+
+    // Where the texts of one entry lie: the eight columns back to back in
+    // Bytes from Offset on, in column order; the date sort key in SortKeyBytes.
+    // Exchanging two of these exchanges the entries in every column at once.
+    struct TEntry {
+        std::uint32_t Offset;
+        std::uint32_t Lengths[fiColumnCount];
+        std::uint32_t SortKeyOffset;
+        std::uint32_t SortKeyLength;
+    };
 
     void CheckIndex(int Index) const;
+    QByteArrayView Text(const TEntry &Entry, int Column) const
+    {
+        std::uint32_t offset = Entry.Offset;
+        for (int i = 0; i < Column; ++i)
+            offset += Entry.Lengths[i];
+        return QByteArrayView(Bytes.Data() + offset, Entry.Lengths[Column]);
+    }
+    QByteArrayView SortKeyText(const TEntry &Entry) const
+    {
+        return QByteArrayView(SortKeyBytes.Data() + Entry.SortKeyOffset, Entry.SortKeyLength);
+    }
     void WriteDateSortKeys();
     void ApplyOrder(const std::vector<int> &Order);
 
-    std::array<TColumn, fiColumnCount + 1> Columns;
-    int FCount = 0;
+    TRawArray<char> Bytes;
+    TRawArray<char> SortKeyBytes;
+    TRawArray<TEntry> Entries;
 };

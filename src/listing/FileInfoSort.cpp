@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -171,65 +172,63 @@ std::vector<int> SortedOrder(int Count, const Compare &Cmp, bool Ascending)
 
 void TMFtpFileInfoList::WriteDateSortKeys()
 {
-    TColumn &keys = Columns[SortKeyColumn];
-    keys.Bytes.clear();
-    keys.Spans.clear();
-    keys.Spans.reserve(FCount);
+    SortKeyBytes.Clear();
     QByteArray key;
-    for (int i = 0; i < FCount; ++i) {
-        listing_detail::MakeDateSortKeyInto(Columns[fiModifiedDate].At(i), key);
-        keys.Append(key);
+    for (size_t i = 0; i < Entries.Size(); ++i) {
+        TEntry &entry = Entries[i];
+        listing_detail::MakeDateSortKeyInto(Text(entry, fiModifiedDate), key);
+        if (quint64(SortKeyBytes.Size()) + quint64(key.size()) > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("listing too large");
+        entry.SortKeyOffset = std::uint32_t(SortKeyBytes.Size());
+        entry.SortKeyLength = std::uint32_t(key.size());
+        SortKeyBytes.Append(key.constData(), size_t(key.size()));
     }
 }
 
 void TMFtpFileInfoList::ApplyOrder(const std::vector<int> &Order)
 {
-    for (TColumn &column : Columns) {
-        QList<TSpan> spans;
-        spans.reserve(FCount);
-        for (int entry : Order)
-            spans.append(column.Spans.at(entry));
-        column.Spans = std::move(spans);
-    }
+    TRawArray<TEntry> sorted;
+    for (int index : Order)
+        sorted.Append(&Entries[size_t(index)], 1);
+    Entries.Swap(sorted);
 }
 
 void TMFtpFileInfoList::Sort(TFileInfoField Field, bool Ascending, const TTypeNameFunction &TypeName)
 {
-    if (FCount <= 1 || Field == fiLinkTo || Field < 0 || Field > fiTypeName)
+    const int count = Count();
+    if (count <= 1 || Field == fiLinkTo || Field < 0 || Field > fiTypeName)
         return;
 
     if (Field == fiFileSize) {
         TSizeKeys keys;
-        keys.Values.reserve(size_t(FCount));
-        keys.Texts.reserve(size_t(FCount));
-        for (int i = 0; i < FCount; ++i)
-            keys.Add(Columns[fiFileSize].At(i));
-        ApplyOrder(SortedOrder(FCount, keys, Ascending));
+        keys.Values.reserve(size_t(count));
+        keys.Texts.reserve(size_t(count));
+        for (size_t i = 0; i < Entries.Size(); ++i)
+            keys.Add(Text(Entries[i], fiFileSize));
+        ApplyOrder(SortedOrder(count, keys, Ascending));
         return;
     }
 
     TTextKeys keys;
-    keys.Exact.reserve(size_t(FCount));
-    keys.Keys.reserve(size_t(FCount));
+    keys.Exact.reserve(size_t(count));
+    keys.Keys.reserve(size_t(count));
     std::vector<QByteArray> typeNames;
     if (Field == fiTypeName) {
-        typeNames.reserve(size_t(FCount));
-        for (int i = 0; i < FCount; ++i) {
-            const QByteArrayView name = Columns[fiFileName].At(i);
+        typeNames.reserve(size_t(count));
+        for (size_t i = 0; i < Entries.Size(); ++i) {
+            const QByteArrayView name = Text(Entries[i], fiFileName);
             const QString type = TypeName ? TypeName(name) : ExtensionTypeName(name);
             typeNames.push_back(type.toUtf8());
             keys.Add(typeNames.back(), type);
         }
     } else {
-        int column = Field;
-        if (Field == fiModifiedDate) {
+        if (Field == fiModifiedDate)
             WriteDateSortKeys();
-            column = SortKeyColumn;
-        }
-        for (int i = 0; i < FCount; ++i) {
-            const QByteArrayView text = Columns[column].At(i);
+        for (size_t i = 0; i < Entries.Size(); ++i) {
+            const QByteArrayView text =
+                Field == fiModifiedDate ? SortKeyText(Entries[i]) : Text(Entries[i], Field);
             keys.Add(text, DecodeBytes(text));
         }
     }
-    ApplyOrder(SortedOrder(FCount, keys, Ascending));
+    ApplyOrder(SortedOrder(count, keys, Ascending));
 }

@@ -29,7 +29,8 @@ inline bool IsDigit(char C) { return C >= '0' && C <= '9'; }
 struct TLineTokens {
     static constexpr int Capacity = 10;
     QByteArrayView Line;
-    int Found = 0; // tokens 0..Found-1 have a space after them
+    int Found = 0;    // tokens 0..Found-1 have a space after them
+    int Searched = 0; // how many tokens were looked for
     qsizetype Start[Capacity];
     qsizetype End[Capacity];
 
@@ -41,6 +42,9 @@ struct TLineTokens {
 
 // Finds tokens 0..Needed-1 (Needed <= TLineTokens::Capacity).
 void TokenizeLine(QByteArrayView Line, int Needed, TLineTokens &Tokens);
+
+// GetNameAfterTokens(Tokens.Line, N, CutAtArrow), from tokens already found.
+QByteArrayView NameAfterTokens(const TLineTokens &Tokens, int N, bool CutAtArrow);
 
 // The routines of ListingDate.h, writing into a reused buffer.
 void ConvertListDateInto(QByteArrayView Text, QByteArray &Out);

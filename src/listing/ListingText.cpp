@@ -61,16 +61,44 @@ void TokenizeLine(QByteArrayView Line, int Needed, TLineTokens &Tokens)
 {
     Tokens.Line = Line;
     Tokens.Found = 0;
+    Tokens.Searched = qMin(Needed, int(TLineTokens::Capacity));
+    const char *text = Line.data();
+    const qsizetype size = Line.size();
     qsizetype pos = 0;
-    for (int i = 0; i < Needed && i < TLineTokens::Capacity; ++i) {
-        const qsizetype space = FindByte(Line, ' ', pos);
-        if (space < 0)
+    for (int i = 0; i < Tokens.Searched; ++i) {
+        // Tokens are short: a plain loop beats a library call here.
+        qsizetype space = pos;
+        while (space < size && text[space] != ' ')
+            ++space;
+        if (space == size)
             return;
         Tokens.Start[i] = pos;
         Tokens.End[i] = space;
         Tokens.Found = i + 1;
-        pos = SkipSpaces(Line, space);
+        pos = space + 1;
+        while (pos < size && text[pos] == ' ')
+            ++pos;
     }
+}
+
+QByteArrayView NameAfterTokens(const TLineTokens &Tokens, int N, bool CutAtArrow)
+{
+    QByteArrayView line = Tokens.Line;
+    if (N < 0 || N >= Tokens.Searched || N > Tokens.Found)
+        return GetNameAfterTokens(line, N, CutAtArrow);
+    if (CutAtArrow) {
+        const qsizetype arrow = FindArrow(line);
+        if (arrow >= 0) {
+            // An arrow inside the first tokens changes the tokens themselves.
+            if (N == Tokens.Found || arrow < Tokens.End[N])
+                return GetNameAfterTokens(line, N, CutAtArrow);
+            line = line.first(arrow);
+        }
+    }
+    if (N == Tokens.Found) // token N is the last one
+        return TrimBlanks(line.sliced(N == 0 ? 0 : SkipSpaces(line, Tokens.End[N - 1])));
+    const qsizetype space = Tokens.End[N];
+    return TrimBlanks(line.sliced(space, qMin(MaxNameLength, line.size() - space)));
 }
 
 void ApplyLinkRule(QByteArrayView Line, const TListingFields &Out)

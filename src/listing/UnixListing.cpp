@@ -68,7 +68,7 @@ bool ParseUnixLine(TMFtpServerType ServerType, QByteArrayView Line, const TListi
 
     // Only a link line carries a target; in a file or folder line "->" is
     // part of the name ("-rw-r--r-- 1 u g 5 Jan 1 2000 a->b").
-    SetBytes(*Out.Name, GetNameAfterTokens(Line, n + 3, isLink));
+    SetBytes(*Out.Name, NameAfterTokens(tokens, n + 3, isLink));
     *Out.IsFolder = isFolder;
     if (isLink)
         ApplyLinkRule(Line, Out);

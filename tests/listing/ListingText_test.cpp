@@ -87,3 +87,34 @@ TEST(TrimBlanks, ControlCharactersAndSpacesGoHighBytesStay)
 }
 
 } // namespace
+
+#include "listing/ListingInternal.h"
+
+#include <random>
+
+namespace {
+
+// The layouts find tokens and names in one pass; they must agree with the
+// routines that rescan the line.
+TEST(LineTokens, OnePassAgreesWithGetTokenAndGetNameAfterTokens)
+{
+    std::mt19937 random(5);
+    const char alphabet[] = "  ab->\t;x";
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray line;
+        const int length = int(random() % 30);
+        for (int i = 0; i < length; ++i)
+            line.append(alphabet[random() % (sizeof alphabet - 1)]);
+        listing_detail::TLineTokens tokens;
+        const int needed = int(random() % 9);
+        listing_detail::TokenizeLine(line, needed, tokens);
+        for (int n = 0; n < needed; ++n)
+            ASSERT_EQ(S(tokens.Token(n)), S(GetToken(line, n))) << line.toStdString() << " #" << n;
+        for (int n = 0; n < 10; ++n)
+            for (bool cut : {false, true})
+                ASSERT_EQ(S(listing_detail::NameAfterTokens(tokens, n, cut)), S(GetNameAfterTokens(line, n, cut)))
+                    << '"' << line.toStdString() << "\" #" << n << " cut " << cut;
+    }
+}
+
+} // namespace
