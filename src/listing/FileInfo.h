@@ -31,7 +31,7 @@ struct MFtpFileInfo {
 
 // Column of a TMFtpFileInfoList. fiTypeName has no column: Sort accepts it and
 // sorts by the type name of each entry's FileName.
-enum TFileInfoField {
+enum TFileInfoField : int {
     fiAttributes,
     fiModifiedDate,
     fiFileSize,
