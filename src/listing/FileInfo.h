@@ -4,16 +4,14 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <utility>
-#include <functional>
 #include <vector>
 
 struct MFtpFileInfo {
@@ -48,9 +46,9 @@ constexpr int fiColumnCount = 8;
 // Type name shown for a file name (what the views show in their Type column).
 using TTypeNameFunction = std::function<QString(QByteArrayView FileName)>;
 
-// The entries of one remote folder as parallel columns: entry i is position i
-// of every column. Names are not unique; lookups return the first match.
-// Clear keeps the memory for the next listing.
+// The entries of one remote folder, read column by column: entry i is
+// position i of every column (TFileInfoField). Names are not unique; lookups
+// return the first match. Clear keeps the memory for the next listing.
 class TMFtpFileInfoList
 {
 public:

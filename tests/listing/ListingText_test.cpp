@@ -79,13 +79,6 @@ TEST(LinkPointsToFolder, FileMarkersMakeAFile)
         EXPECT_EQ(LinkPointsToFolder(c.link), c.folder) << c.link;
 }
 
-TEST(TrimBlanks, ControlCharactersAndSpacesGoHighBytesStay)
-{
-    EXPECT_EQ(S(TrimBlanks(" \t\x01name\x7f\r\n")), "name\x7f");
-    EXPECT_EQ(S(TrimBlanks("\xD6\xD0 ")), "\xD6\xD0");
-    EXPECT_EQ(S(TrimBlanks("   ")), "");
-}
-
 } // namespace
 
 #include "listing/ListingInternal.h"
