@@ -7,7 +7,7 @@ BUILD="$ROOT/build"
 
 # Debian packages the build, the tests and the demo need.
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pyftpdlib curl
