@@ -135,7 +135,7 @@ bool UnsealBytes(const QByteArray &sealedHex, const QByteArray &key, QByteArray 
         return fail("Decryption failed");
     const QByteArray text = clear.left(length);
     const QByteArray filling = clear.mid(length);
-    if (filling.count('\0') != filling.size() || !readableText(text))
+    if (filling.count('\0') != filling.size())
         return fail("Sealed text does not open with this key");
     *plain = text;
     return true;
@@ -151,6 +151,11 @@ bool UnsealString(const QString &sealed, const QString &key, QString *text, QStr
     QByteArray plain;
     if (!UnsealBytes(sealed.toLatin1(), platform::toGbk(key), &plain, error))
         return false;
+    if (!readableText(plain)) {
+        if (error)
+            *error = QStringLiteral("Sealed text does not open with this key");
+        return false;
+    }
     *text = platform::fromGbk(plain);
     return true;
 }
