@@ -155,6 +155,11 @@ void TMainForm::connectCommands()
     on("mmiExit", [this] { close(); });
     on("mmiMinToTray", [this] { minimiseToTray(); });
     on("mmiSetup", [this] { openSettings(); });
+    on("mmiSiteManage", [this] { openSiteManager(); });
+    on("mmiConnect", [this] { openQuickConnect(); });
+    click("RemoteFileToolConnect", "mmiConnect");
+    on("mmiPastURL", [this] { openPasteURL(); });
+    on("mmiCopyURL", [this] { copySiteURL(); });
     on("mmiSimpleLanguage", [this] { SetLanguage(true); });
     on("mmiMuiltLanguage", [this] { SetLanguage(false); });
     on("mmiFace1", [this] { SetSkin(1); });

@@ -8,6 +8,7 @@
 #include "mainwindow/OperationMode.h"
 #include "platform/ProfileFile.h"
 #include "sites/ConnectOptions.h"
+#include "sites/ConnectRequest.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -33,6 +34,7 @@ class QTreeWidget;
 
 namespace sites {
 class TSetForm;
+class TSiteForm;
 }
 namespace ui {
 class FileListView;
@@ -129,6 +131,8 @@ public:
     void ShowStatusHint(const QString &hint);
 
     void setSettingsWindow(sites::TSetForm *form) { setForm_ = form; }
+    void setSiteManager(sites::TSiteForm *form);
+    sites::TSiteForm *siteManager() const { return siteForm_; }
     // The engine settings last applied by the settings window.
     const std::optional<sites::EngineSettings> &engineSettings() const { return engineSettings_; }
     void applyEngineSettings(const sites::EngineSettings &settings) override;
@@ -148,6 +152,21 @@ public:
     void toggleStatusWindow();
     void minimiseToTray();
     void openSettings();
+
+    // Connecting (MainConnect.cpp): every way ends in ConnectToSite.
+    void openSiteManager();
+    void openQuickConnect();
+    void openPasteURL();
+    void copySiteURL();
+    // Hands the request on through connectRequested() until the FTP engine
+    // is bound here; the last request is kept for scripted runs and tests.
+    void ConnectToSite(const sites::ConnectRequest &request);
+    const std::optional<sites::ConnectRequest> &lastConnectRequest() const { return lastConnectRequest_; }
+
+signals:
+    void connectRequested(const sites::ConnectRequest &request);
+
+public:
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -198,6 +217,8 @@ private:
     int lastQueueHeight_ = 0;
     std::optional<sites::EngineSettings> engineSettings_;
     sites::TSetForm *setForm_ = nullptr;
+    sites::TSiteForm *siteForm_ = nullptr;
+    std::optional<sites::ConnectRequest> lastConnectRequest_;
 
     QHash<QString, QAction *> actions_;
     QHash<QString, QToolButton *> buttons_;

@@ -2,8 +2,11 @@
 
 #include "mainwindow/MainCaptions.h"
 #include "sites/SetWindow.h"
+#include "sites/SiteBook.h"
+#include "sites/SiteManage.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace mainwindow {
 namespace {
@@ -25,7 +28,11 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     w.overDialog = shell("TOverDialog", w.mainForm);
     w.remoteDirForm = shell("TRemoteDirForm", w.mainForm);
     w.queueInfoForm = shell("TQueueInfoForm", w.mainForm);
-    w.siteForm = shell("TSiteForm", w.mainForm);
+    // Loads ftp.dat, which lives beside Config.ini.
+    w.siteForm = new sites::TSiteForm(
+        QFileInfo(w.mainForm->config().fileName()).absolutePath() + QLatin1Char('/') + sites::SiteBookFileName,
+        w.mainForm);
+    w.mainForm->setSiteManager(w.siteForm);
     w.localDirForm = shell("TLocalDirForm", w.mainForm);
     // Loads [Option] and hands it to the engine.
     w.setForm = new sites::TSetForm(&w.mainForm->config(), w.mainForm, w.mainForm);

@@ -10,6 +10,7 @@
 
 namespace sites {
 class TSetForm;
+class TSiteForm;
 }
 
 namespace mainwindow {
@@ -22,7 +23,7 @@ struct ProgramWindows
     QDialog *overDialog = nullptr;     // TOverDialog
     QDialog *remoteDirForm = nullptr;  // TRemoteDirForm
     QDialog *queueInfoForm = nullptr;  // TQueueInfoForm
-    QDialog *siteForm = nullptr;       // TSiteForm
+    sites::TSiteForm *siteForm = nullptr;
     QDialog *localDirForm = nullptr;   // TLocalDirForm
     sites::TSetForm *setForm = nullptr;
     QDialog *siteUser = nullptr;       // TSiteUser

@@ -1,0 +1,38 @@
+#pragma once
+// What every way of connecting hands to the main window's ConnectToSite:
+// the connection data in the order that routine takes it.
+
+#include <QString>
+
+namespace sites {
+
+inline constexpr int DefaultFtpPort = 21;
+
+struct ConnectRequest
+{
+    bool anonymous = false;
+    QString server;
+    QString remoteFolder; // empty: the engine's start folder stays as it is
+    QString localFolder;  // empty: the local pane stays where it is
+    int port = DefaultFtpPort;
+    QString password;
+    QString userName;
+
+    // A pasted address: before ConnectToSite the current session is dropped
+    // without asking and the engine's InitialDirectory becomes `urlPath`
+    // (also when it is empty).
+    bool fromPastedURL = false;
+    QString urlPath;
+
+    bool operator==(const ConnectRequest &) const = default;
+};
+
+// A port box's text as a number; 21 when it is not one.
+inline int portFromText(const QString &text)
+{
+    bool ok = false;
+    const int port = text.trimmed().toInt(&ok);
+    return ok ? port : DefaultFtpPort;
+}
+
+} // namespace sites

@@ -1,0 +1,97 @@
+#include "sites/PastURL.h"
+
+#include "ui/Language.h"
+#include "ui/MessageBoxes.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sites {
+
+TPastFtpURL::TPastFtpURL(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TPastFtpURL"));
+    setModal(true);
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName(QStringLiteral("URLEdit"));
+    ok_ = new QPushButton(this);
+    ok_->setObjectName(QStringLiteral("OkButton"));
+    ok_->setAutoDefault(false);
+    ok_->setEnabled(false);
+    cancel_ = new QPushButton(this);
+    cancel_->setObjectName(QStringLiteral("CancelButton"));
+    cancel_->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(edit_);
+    layout->addLayout(buttons);
+
+    connect(edit_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { ok_->setEnabled(PastedTextAcceptable(text.trimmed())); });
+    connect(edit_, &QLineEdit::returnPressed, this, [this] {
+        if (ok_->isEnabled())
+            OkClicked();
+    });
+    connect(ok_, &QPushButton::clicked, this, [this] { OkClicked(); });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    SetTexts();
+    resize(ClientWidth, ClientHeight);
+}
+
+void TPastFtpURL::SetTexts()
+{
+    setWindowTitle(ui::pick("粘贴URL", "粘貼URL"));
+    ok_->setText(ui::pick("确  定", "確  定"));
+    cancel_->setText(QStringLiteral("取  消"));
+}
+
+bool TPastFtpURL::Open()
+{
+    confirmed_ = false;
+    SetTexts();
+    resize(ClientWidth, ClientHeight);
+    edit_->setFocus();
+    exec();
+    if (confirmed_)
+        emit connectRequested(connectRequest());
+    return confirmed_;
+}
+
+void TPastFtpURL::OkClicked()
+{
+    confirmed_ = true;
+    PastedURL url;
+    switch (ParsePastedURL(edit_->text().trimmed(), &url)) {
+    case PasteResult::Ok:
+        parsed_ = url;
+        break;
+    case PasteResult::Rejected:
+        ui::ShowError(this, QString::fromUtf8(PasteErrorText));
+        confirmed_ = false;
+        break;
+    case PasteResult::Failed:
+        confirmed_ = false;
+        break;
+    }
+    accept();
+}
+
+ConnectRequest TPastFtpURL::connectRequest() const
+{
+    ConnectRequest r;
+    r.anonymous = parsed_.anonymous;
+    r.server = parsed_.host;
+    r.port = parsed_.port;
+    r.password = parsed_.password;
+    r.userName = parsed_.userName;
+    r.fromPastedURL = true;
+    r.urlPath = parsed_.path;
+    return r;
+}
+
+} // namespace sites
