@@ -73,7 +73,7 @@ TEST(TMFtpMessenger, CopiesTextFieldsOnly)
     QApplication::clipboard()->setText(QStringLiteral("before"));
     log.CopySelectedToClipboard();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
-    log.item(1)->setSelected(true);
+    log.setLineSelected(1, true);
     log.CopySelectedToClipboard();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("【状态】断开连接\r\n"));
     log.CopyAllToClipboard();
