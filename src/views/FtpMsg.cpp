@@ -193,7 +193,7 @@ void TMFtpMessenger::addLine(TMessageKind kind, int indent, const QString &text)
 {
     if (text.trimmed().isEmpty())
         return;
-    if (kind == mkCommand && count() > MaxLines)
+    if (count() > (kind == mkCommand ? MaxLines : FloodLines))
         clear();
     const QString shown = language_ == MLEnglish ? text : TranslateLogLine(text, kind, language_);
     const QString stored = makeStoredLine(kindColourName(kind), indent, shown);

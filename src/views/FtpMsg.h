@@ -60,6 +60,9 @@ class TMFtpMessenger : public QListView
 public:
     // Above this many lines the next command line clears the log first.
     static constexpr int MaxLines = 2000;
+    // A server that sends line after line with no command in between (an
+    // endless welcome banner) clears the log above this many lines.
+    static constexpr int FloodLines = 2 * MaxLines;
     // Lines narrower than the control minus this many pixels get no hint.
     static constexpr int HintMargin = 19;
     static constexpr int HintTimeoutMs = 20000;
