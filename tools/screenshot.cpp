@@ -1,11 +1,14 @@
 // Renders the main window as it starts on a given screen, in a given
-// language and skin, with a few sample log lines and queue entries, and
-// saves the picture:  screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings]
-// With "settings" as the last argument the settings window is rendered too
-// (OUT-settings.png); with "sites" the site manager, quick connect and paste
-// windows (OUT-sitemanager.png, OUT-quickconnect.png, OUT-paste.png).
+// language and skin, and saves the picture:
+//   screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session]
+// "settings" renders the settings window too (OUT-settings.png). "session"
+// starts the test FTP server (pyftpdlib, /usr/bin/python3) on a free loopback
+// port, lets the window's engine log in to it as "localhost", enter a folder,
+// and takes the picture with the real session log. "sites" renders the site
+// manager, quick connect and paste windows (OUT-sitemanager.png,
+// OUT-quickconnect.png, OUT-paste.png).
+#include "engine/TMFtp.h"
 #include "mainwindow/Startup.h"
-#include "platform/AppPaths.h"
 #include "platform/ProfileFile.h"
 #include "sites/ConnectHistory.h"
 #include "sites/PastURL.h"
@@ -13,16 +16,71 @@
 #include "sites/SetWindow.h"
 #include "sites/SiteConnect.h"
 #include "sites/SiteManage.h"
-#include "views/FtpMsg.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int WaitMs = 15000;
+
+bool pumpUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(WaitMs);
+    QTimer wake;
+    wake.start(20);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+// The test server on a free port; 0 when it did not start.
+quint16 startServer(QProcess &server, const QString &root)
+{
+    QDir(root).mkpath(QStringLiteral("pub/软件"));
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(BW_FTPD_SCRIPT), QStringLiteral("--port"), QStringLiteral("0"),
+                  QStringLiteral("--watch-stdin"), QStringLiteral("--root"), root, QStringLiteral("--user"),
+                  QStringLiteral("demo"), QStringLiteral("--password"), QStringLiteral("demo")});
+    if (!server.waitForStarted(WaitMs))
+        return 0;
+    QByteArray output;
+    QDeadlineTimer deadline(WaitMs);
+    while (!deadline.hasExpired() && server.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
+        output += server.readAllStandardOutput();
+        const qsizetype at = output.indexOf("PORT ");
+        const qsizetype end = at >= 0 ? output.indexOf('\n', at) : -1;
+        if (end > at)
+            return quint16(output.mid(at + 5, end - at - 5).trimmed().toUInt());
+    }
+    return 0;
+}
+
+bool runSession(TMFtp *ftp, quint16 port)
+{
+    ftp->SetServer(QStringLiteral("localhost"));
+    ftp->SetPort(port);
+    ftp->SetUsername(QStringLiteral("demo"));
+    ftp->SetPassword(QStringLiteral("demo"));
+    ftp->SetRetries(0);
+    ftp->Login();
+    if (!pumpUntil([ftp] { return ftp->LoggedIn() || (!ftp->Connecting() && !ftp->Connected()); })
+        || !ftp->LoggedIn())
+        return false;
+    ftp->ChangeDirectory("pub");
+    return pumpUntil([ftp] { return !ftp->Busy(); });
+}
+
+} // namespace
 
 namespace {
 
@@ -81,7 +139,7 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -90,6 +148,12 @@ int main(int argc, char **argv)
     const bool simplified = QString::fromLocal8Bit(argv[3]) == QLatin1String("s");
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
+    bool withSettings = false, withSession = false, withSites = false;
+    for (int i = 6; i < argc; ++i) {
+        withSettings |= qstrcmp(argv[i], "settings") == 0;
+        withSession |= qstrcmp(argv[i], "session") == 0;
+        withSites |= qstrcmp(argv[i], "sites") == 0;
+    }
 
     QTemporaryDir home;
     platform::ProfileFile ini(home.filePath(QStringLiteral("Config.ini")));
@@ -103,36 +167,30 @@ int main(int argc, char **argv)
     main->setWindowState(Qt::WindowNoState);
     main->resize(screen);
 
-    using namespace views;
-    TMFtpMessenger *log = main->messenger();
-    log->AddMessage(QStringLiteral("Connected to 127.0.0.1 waiting for welcome message\r\n"), mkStatus);
-    log->AddMessage(QStringLiteral("220 pyftpdlib ready.\r\n"), mkReply);
-    log->AddMessage(QStringLiteral("USER demo"), mkCommand);
-    log->AddMessage(QStringLiteral("331 Username ok, send password.\r\n"), mkReply);
-    log->AddMessage(QStringLiteral("PASS (want to know) :-P"), mkCommand);
-    log->AddMessage(QStringLiteral("230 Login successful.\r\n"), mkReply);
-    log->AddMessage(QStringLiteral("Login successful\r\n"), mkStatus);
-    log->AddMessage(QStringLiteral("PASV"), mkCommand);
-    log->AddMessage(QStringLiteral("227 Entering Passive Mode (127,0,0,1,171,205).\r\n"), mkReply);
-    log->AddMessage(QStringLiteral("LIST"), mkCommand);
-    log->AddMessage(QStringLiteral("226 Transfer complete.\r\n"), mkReply);
-    log->AddMessage(QStringLiteral("Connection timed out\r\n"), mkError);
-    auto *q = main->queueList();
-    q->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("/home/用户/文档/年度报告.txt"), QStringLiteral("12 KB"),
-                                            QStringLiteral("==>"), QStringLiteral("/上传/年度报告.txt"), QString()}));
-    q->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("/home/用户/图片"), QStringLiteral("文件夹"),
-                                            QStringLiteral("<=="), QStringLiteral("/pub/软件"), QString()}));
-
+    QTemporaryDir serverRoot;
+    QProcess server;
     int rc = 0;
+    if (withSession) {
+        const quint16 port = startServer(server, serverRoot.path());
+        if (port == 0) {
+            std::fprintf(stderr, "screenshot: the test FTP server did not start\n");
+            return 1;
+        }
+        if (!runSession(main->MFtp1(), port)) {
+            std::fprintf(stderr, "screenshot: the session did not complete\n");
+            rc = 1;
+        }
+    }
+
     QTimer::singleShot(300, [&] {
         if (!main->grab().save(out))
             rc = 1;
-        if (argc > 6 && QString::fromLocal8Bit(argv[6]) == QLatin1String("sites")) {
+        if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();
             return;
         }
-        if (argc > 6) {
+        if (withSettings) {
             w.setForm->setModal(false);
             w.setForm->resize(sites::TSetForm::MenuClientWidth, sites::TSetForm::MenuClientHeight);
             w.setForm->show();
@@ -148,5 +206,10 @@ int main(int argc, char **argv)
     });
     app.exec();
     delete main;
+    if (server.state() != QProcess::NotRunning) {
+        server.closeWriteChannel();
+        if (!server.waitForFinished(3000))
+            server.kill();
+    }
     return rc;
 }

@@ -1,5 +1,6 @@
 #include "mainwindow/Main.h"
 
+#include "engine/TMFtp.h"
 #include "mainwindow/LocalFileModel.h"
 #include "mainwindow/MainCaptions.h"
 #include "platform/AppPaths.h"
@@ -24,6 +25,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace mainwindow {
 namespace {
@@ -50,6 +53,9 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     setWindowTitle(applicationTitle());
     setWindowIcon(ui::glyphIcon(ui::Glyph::Application));
     setMinimumSize(MinimumWidth, MinimumHeight);
+
+    mftp1_ = new TMFtp(this);
+    mftp1_->setObjectName(QStringLiteral("MFtp1"));
 
     buildMenus();
     buildPopupMenus();
@@ -81,11 +87,16 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(ProgressIntervalMs);
 
+    messenger_->setClient(mftp1_);
+
     connectCommands();
     creationStep();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    messenger_->setClient(nullptr);
+}
 
 bool TMainForm::narrowScreen() const
 {
@@ -115,21 +126,36 @@ QMenu *TMainForm::popupMenu(const QString &name) const
     return menus_.value(name);
 }
 
-// The engine is bound here once it exists: its Busy and Connected state,
-// and the options the settings window applies.
 bool TMainForm::engineBusy() const
 {
-    return false;
+    return mftp1_->Busy();
 }
 
 bool TMainForm::engineConnected() const
 {
-    return false;
+    return mftp1_->Connected();
 }
 
 void TMainForm::applyEngineSettings(const sites::EngineSettings &settings)
 {
     engineSettings_ = settings;
+    mftp1_->SetRetries(settings.retries);
+    mftp1_->SetRetryInterval(settings.retryInterval);
+    mftp1_->SetNoopInterval(settings.noopInterval);
+    mftp1_->SetTimeOut(settings.timeOut);
+    mftp1_->SetPassive(settings.passive);
+    mftp1_->SetCache(settings.cache);
+    if (settings.applyProxy) {
+        mftp1_->SetProxyServer(settings.proxyServer);
+        mftp1_->SetProxyUsername(settings.proxyUsername);
+        mftp1_->SetProxyPassword(settings.proxyPassword);
+        mftp1_->SetProxyPort(settings.proxyPort);
+        mftp1_->SetProxyType(TMFtpProxyType(std::clamp(settings.proxyType, int(proxyHost), int(proxyUserSite))));
+    } else {
+        // Choosing "proxyNone" takes effect at once; the proxy's address and
+        // credentials stay for a later choice of a proxy type.
+        mftp1_->SetProxyType(proxyNone);
+    }
 }
 
 void TMainForm::openSettings()

@@ -31,6 +31,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class TMFtp;
 
 namespace sites {
 class TSetForm;
@@ -80,6 +81,9 @@ public:
     OperationMode operationMode() const { return operationMode_; }
     void setOperationMode(OperationMode mode) { operationMode_ = mode; }
     bool UseSimplified() const { return useSimplified_; }
+
+    // The window's FTP engine; the session log follows it.
+    TMFtp *MFtp1() const { return mftp1_; }
 
     // Controls by their names (menu items, pop-up items, tool buttons).
     QAction *action(const QString &name) const;
@@ -205,6 +209,7 @@ private:
 
     platform::ProfileFile config_;
     QSize screen_;
+    TMFtp *mftp1_ = nullptr;
     OperationMode operationMode_ = omIdle;
     bool useSimplified_ = true;
     int face_ = 1;

@@ -2,6 +2,7 @@
 // shown, and what it writes back when it closes.
 #include "mainwindow/Main.h"
 
+#include "engine/TMFtp.h"
 #include "mainwindow/LocalFileModel.h"
 #include "mainwindow/MainCaptions.h"
 #include "sites/ConfigKeys.h"
@@ -198,7 +199,10 @@ void TMainForm::closingStep()
     config_.WriteInteger(SectionLoad, LocalPanelWidth, localPanelWidth());
     timerEx1_->stop();
     QCoreApplication::processEvents();
-    // The engine's connection is closed here once the engine is bound.
+    if (mftp1_->Connected())
+        mftp1_->Close();
+    else if (mftp1_->Connecting())
+        mftp1_->Disconnect();
     tray_->hide();
 }
 

@@ -208,7 +208,7 @@ void TMainForm::showStatusWindow(bool shown)
 
 void TMainForm::setLogPopupStates()
 {
-    action(QStringLiteral("LogCopySelect"))->setEnabled(!messenger_->selectedItems().isEmpty());
+    action(QStringLiteral("LogCopySelect"))->setEnabled(messenger_->hasSelectedLines());
     action(QStringLiteral("LogCopyAll"))->setEnabled(messenger_->count() > 0);
     action(QStringLiteral("LogClear"))->setEnabled(messenger_->count() > 0);
 }

@@ -8,6 +8,8 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace views {
 namespace {
 
@@ -68,15 +70,90 @@ QColor colourFromName(const QString &name)
     return QColor(0, 0, 0);
 }
 
-TMFtpMessenger::TMFtpMessenger(QWidget *parent) : QListWidget(parent)
+int LogLineModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(published_);
+}
+
+QVariant LogLineModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= published_)
+        return {};
+    if (role == Qt::UserRole)
+        return lines_.at(index.row());
+    if (role == Qt::DisplayRole)
+        return parseStoredLine(lines_.at(index.row())).text;
+    return {};
+}
+
+void LogLineModel::publish()
+{
+    if (published_ >= lines_.size())
+        return;
+    beginInsertRows(QModelIndex(), int(published_), int(lines_.size()) - 1);
+    published_ = lines_.size();
+    endInsertRows();
+}
+
+void LogLineModel::clear()
+{
+    beginResetModel();
+    lines_.clear();
+    published_ = 0;
+    endResetModel();
+}
+
+TMFtpMessenger::TMFtpMessenger(QWidget *parent) : QListView(parent), lines_(new LogLineModel(this))
 {
     setObjectName(QStringLiteral("MFtpMessenger1"));
+    setModel(lines_);
     setItemDelegate(new LineDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setMouseTracking(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setStyle(msgClassic);
+    batchTimer_.setSingleShot(true);
+    batchTimer_.setInterval(PublishDelayMs);
+    connect(&batchTimer_, &QTimer::timeout, this, &TMFtpMessenger::publishLines);
+}
+
+TMFtpMessenger::~TMFtpMessenger()
+{
+    detachClient();
+}
+
+void TMFtpMessenger::scheduleBatch()
+{
+    if (!batchTimer_.isActive())
+        batchTimer_.start();
+}
+
+void TMFtpMessenger::publishLines()
+{
+    batchTimer_.stop();
+    lines_->publish();
+    if (autoScroll_)
+        scrollToBottom();
+}
+
+void TMFtpMessenger::clear()
+{
+    batchTimer_.stop();
+    lines_->clear();
+}
+
+void TMFtpMessenger::setLineSelected(int index, bool selected)
+{
+    publishLines();
+    const QModelIndex idx = lines_->index(index);
+    if (idx.isValid())
+        selectionModel()->select(idx, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+bool TMFtpMessenger::hasSelectedLines() const
+{
+    return selectionModel()->hasSelection();
 }
 
 void TMFtpMessenger::setStyle(TMessengerStyle style)
@@ -116,23 +193,20 @@ void TMFtpMessenger::addLine(TMessageKind kind, int indent, const QString &text)
 {
     if (text.trimmed().isEmpty())
         return;
-    if (kind == mkCommand && count() > MaxLines)
+    if (count() > (kind == mkCommand ? MaxLines : FloodLines))
         clear();
     const QString shown = language_ == MLEnglish ? text : TranslateLogLine(text, kind, language_);
     const QString stored = makeStoredLine(kindColourName(kind), indent, shown);
-    if (logEnabled_) {
-        auto *item = new QListWidgetItem;
-        item->setData(Qt::UserRole, stored);
-        addItem(item);
-    }
-    if (autoScroll_)
-        scrollToBottom();
+    if (logEnabled_)
+        lines_->append(stored);
+    // Also without a new line: the view is brought to the bottom in the next
+    // batch.
+    scheduleBatch();
 }
 
 QString TMFtpMessenger::StoredLine(int index) const
 {
-    const QListWidgetItem *it = (index >= 0 && index < count()) ? item(index) : nullptr;
-    return it ? it->data(Qt::UserRole).toString() : QString();
+    return index >= 0 && index < count() ? lines_->line(index) : QString();
 }
 
 QString TMFtpMessenger::LineText(int index) const
@@ -153,9 +227,15 @@ QColor TMFtpMessenger::LineColour(int index) const
 QString TMFtpMessenger::collect(bool selectedOnly) const
 {
     QString out;
+    if (selectedOnly) {
+        QModelIndexList rows = selectionModel()->selectedIndexes();
+        std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+        for (const QModelIndex &row : rows)
+            out += LineText(row.row()) + QStringLiteral("\r\n");
+        return out;
+    }
     for (int i = 0; i < count(); ++i)
-        if (!selectedOnly || item(i)->isSelected())
-            out += LineText(i) + QStringLiteral("\r\n");
+        out += LineText(i) + QStringLiteral("\r\n");
     return out;
 }
 
@@ -187,7 +267,7 @@ bool TMFtpMessenger::event(QEvent *e)
             }
         }
     }
-    return QListWidget::event(e);
+    return QListView::event(e);
 }
 
 void TMFtpMessenger::mouseMoveEvent(QMouseEvent *e)
@@ -197,7 +277,7 @@ void TMFtpMessenger::mouseMoveEvent(QMouseEvent *e)
         hoverRow_ = row;
         QToolTip::hideText();
     }
-    QListWidget::mouseMoveEvent(e);
+    QListView::mouseMoveEvent(e);
 }
 
 void TMFtpMessenger::keyPressEvent(QKeyEvent *e)
@@ -206,7 +286,7 @@ void TMFtpMessenger::keyPressEvent(QKeyEvent *e)
         CopySelectedToClipboard();
         return;
     }
-    QListWidget::keyPressEvent(e);
+    QListView::keyPressEvent(e);
 }
 
 } // namespace views
