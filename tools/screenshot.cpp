@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTreeView>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
