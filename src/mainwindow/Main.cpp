@@ -88,6 +88,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     timer1_->setInterval(ProgressIntervalMs);
 
     messenger_->setClient(mftp1_);
+    bindEngine();
 
     connectCommands();
     creationStep();
@@ -96,6 +97,10 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 TMainForm::~TMainForm()
 {
     messenger_->setClient(nullptr);
+    mftp1_->OnLoggedIn = mftp1_->OnDirectoryChanged = mftp1_->OnFtpQuit = nullptr;
+    mftp1_->OnFtpBusy = mftp1_->OnFtpReady = nullptr;
+    mftp1_->OnDirectoryCreated = mftp1_->OnDirectoryDeleted = nullptr;
+    mftp1_->OnFtpNeedInfo = nullptr;
 }
 
 bool TMainForm::narrowScreen() const
@@ -184,6 +189,10 @@ void TMainForm::connectCommands()
     on("mmiSiteManage", [this] { openSiteManager(); });
     on("mmiConnect", [this] { openQuickConnect(); });
     click("RemoteFileToolConnect", "mmiConnect");
+    on("mmiReConnect", [this] { ReConnect(); });
+    click("RemoteFileToolReConnect", "mmiReConnect");
+    on("mmiDisConnect", [this] { DisConnect(); });
+    click("RemoteFileToolDisConnect", "mmiDisConnect");
     on("mmiPastURL", [this] { openPasteURL(); });
     on("mmiCopyURL", [this] { copySiteURL(); });
     on("mmiSimpleLanguage", [this] { SetLanguage(true); });

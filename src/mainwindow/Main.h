@@ -5,10 +5,12 @@
 // [Load] of Config.ini when it is created and shown, and writes them back
 // when it closes.
 
+#include "engine/FtpTypes.h"
 #include "mainwindow/OperationMode.h"
 #include "platform/ProfileFile.h"
 #include "sites/ConnectOptions.h"
 #include "sites/ConnectRequest.h"
+#include "sites/SiteURL.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -162,10 +164,28 @@ public:
     void openQuickConnect();
     void openPasteURL();
     void copySiteURL();
-    // Hands the request on through connectRequested() until the FTP engine
-    // is bound here; the last request is kept for scripted runs and tests.
+    // Sets the engine's connection properties from the request and logs in;
+    // asks first when a session is open. The request is also announced
+    // through connectRequested() and kept for scripted runs and tests.
     void ConnectToSite(const sites::ConnectRequest &request);
     const std::optional<sites::ConnectRequest> &lastConnectRequest() const { return lastConnectRequest_; }
+    // Logs in again to the same server and folder.
+    void ReConnect();
+    void DisConnect();
+    // What "copy site URL" builds the address from.
+    sites::SiteURLSource siteURLSource() const;
+
+    // The engine's events (MainEngineEvents.cpp).
+    // Moves or inserts `path` at the top of the remote folder box and selects it.
+    void AddRemoteDirHistory(const QString &path);
+    // Deletes the files of the listing cache folder; folders and errors are ignored.
+    void EmptyTempFolder();
+    // Lists the engine's current folder (the one place that starts a listing).
+    void ListCurrentFolder();
+    // Lists the current folder again with the cache off, log on.
+    void RefreshRemoteList(bool force);
+    // Answers the engine's requests for new credentials with the prompts.
+    void AnswerNeedInfo(TMFtpInfoNeeded need, QString &value);
 
 signals:
     void connectRequested(const sites::ConnectRequest &request);
@@ -206,6 +226,14 @@ private:
     void showLogWindow(bool shown);
     void showQueueWindow(bool shown);
     void showStatusWindow(bool shown);
+
+    // connection flow (MainConnect.cpp, MainEngineEvents.cpp)
+    void bindEngine();
+    void deliverEngineMessages();
+    void setServerCaption(const QString &server);
+    void onLoggedIn();
+    void onDirectoryChanged();
+    void onFtpQuit();
 
     platform::ProfileFile config_;
     QSize screen_;

@@ -1,6 +1,7 @@
 #include "mainwindow/Startup.h"
 
 #include "mainwindow/MainCaptions.h"
+#include "sites/FtpSitePrompt.h"
 #include "sites/SetWindow.h"
 #include "sites/SiteBook.h"
 #include "sites/SiteManage.h"
@@ -37,7 +38,7 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     // Loads [Option] and hands it to the engine.
     w.setForm = new sites::TSetForm(&w.mainForm->config(), w.mainForm, w.mainForm);
     w.mainForm->setSettingsWindow(w.setForm);
-    w.siteUser = shell("TSiteUser", w.mainForm);
+    w.siteUser = new sites::TSiteUser(w.mainForm);
     return w;
 }
 

@@ -11,6 +11,7 @@
 namespace sites {
 class TSetForm;
 class TSiteForm;
+class TSiteUser;
 }
 
 namespace mainwindow {
@@ -26,7 +27,7 @@ struct ProgramWindows
     sites::TSiteForm *siteForm = nullptr;
     QDialog *localDirForm = nullptr;   // TLocalDirForm
     sites::TSetForm *setForm = nullptr;
-    QDialog *siteUser = nullptr;       // TSiteUser
+    sites::TSiteUser *siteUser = nullptr;
 };
 
 // Creates the windows (the main window's creation step runs here); all are

@@ -59,4 +59,12 @@ QString configFilePath()
     return dataFolder() + QStringLiteral("/Config.ini");
 }
 
+QString cacheFolder()
+{
+    const QString home = qEnvironmentVariable(HomeVariable).trimmed();
+    if (!home.isEmpty())
+        return QDir::cleanPath(QDir(home).absolutePath()) + QStringLiteral("/cache");
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/FtpTempFile");
+}
+
 } // namespace platform

@@ -21,6 +21,10 @@ QString dataFolder();
 // dataFolder() + "/Config.ini".
 QString configFilePath();
 
+// The listing cache's folder: BRAMBLEWAY_HOME + "/cache" when the variable
+// is set, else the per-user cache location + "/FtpTempFile". Not created here.
+QString cacheFolder();
+
 // Pure choice behind dataFolder(), for tests: `home` is the variable's value
 // (empty when unset), `programDirWritable` whether the program folder can be
 // written, `userFolder` the per-user configuration folder.

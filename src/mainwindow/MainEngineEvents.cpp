@@ -1,0 +1,163 @@
+// TMainForm: what the main window does when its engine logs in, changes
+// folder, becomes busy or ready, quits or asks for new credentials; the
+// remote folder box's history and the listing cache folder.
+#include "mainwindow/Main.h"
+
+#include "engine/TMFtp.h"
+#include "mainwindow/MainCaptions.h"
+#include "platform/AppPaths.h"
+#include "platform/EventLoop.h"
+#include "platform/TextCodec.h"
+#include "sites/FtpSitePrompt.h"
+#include "ui/FileListView.h"
+#include "views/FtpMsg.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QStandardItemModel>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace mainwindow {
+namespace {
+
+// Starts a listing of the engine's current folder. Engines without a
+// listing operation compile to nothing here; one with `List()` is called.
+template <typename Engine>
+void listCurrentFolder(Engine &engine)
+{
+    if constexpr (requires { engine.List(); })
+        engine.List();
+}
+
+// Upper case for ASCII letters only; digits, dots and other characters stay.
+QString asciiUpper(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return out;
+}
+
+} // namespace
+
+void TMainForm::bindEngine()
+{
+    mftp1_->OnLoggedIn = [this](QObject *) { onLoggedIn(); };
+    mftp1_->OnDirectoryChanged = [this](QObject *) { onDirectoryChanged(); };
+    mftp1_->OnFtpQuit = [this](QObject *) { onFtpQuit(); };
+    mftp1_->OnFtpBusy = [this](QObject *) { remoteList_->setCursor(Qt::WaitCursor); };
+    mftp1_->OnFtpReady = [this](QObject *) { remoteList_->unsetCursor(); };
+    mftp1_->OnDirectoryCreated = [this](QObject *) { RefreshRemoteList(true); };
+    mftp1_->OnDirectoryDeleted = [this](QObject *) { RefreshRemoteList(true); };
+    mftp1_->OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &value) { AnswerNeedInfo(need, value); };
+}
+
+void TMainForm::setServerCaption(const QString &server)
+{
+    QString caption = applicationTitle();
+    if (!server.isEmpty())
+        caption += QLatin1Char(' ') + asciiUpper(QLatin1Char('[') + server + QLatin1Char(']'));
+    setWindowTitle(caption);
+    tray_->setToolTip(caption);
+}
+
+void TMainForm::onLoggedIn()
+{
+    EmptyTempFolder();
+    remoteFolderBox_->clear();
+    ListCurrentFolder();
+    AddRemoteDirHistory(platform::decodeRemoteName(mftp1_->CurrentDirectory()));
+    setServerCaption(mftp1_->Server());
+}
+
+void TMainForm::onDirectoryChanged()
+{
+    ListCurrentFolder();
+    const QString folder = platform::decodeRemoteName(mftp1_->CurrentDirectory());
+    if (operationMode_ != omIdle)
+        remoteFolderBox_->setEditText(folder);
+    else
+        AddRemoteDirHistory(folder);
+}
+
+void TMainForm::onFtpQuit()
+{
+    EmptyTempFolder();
+    remoteModel_->removeRows(0, remoteModel_->rowCount());
+    remoteFolderBox_->clear();
+    remoteFolderBox_->clearEditText();
+    queueList_->clear();
+    setServerCaption(QString());
+}
+
+void TMainForm::ListCurrentFolder()
+{
+    // The engine's listing (data connection and cache) fills FileList and
+    // FolderList; the remote list follows through its listener.
+    listCurrentFolder(*mftp1_);
+}
+
+void TMainForm::RefreshRemoteList(bool force)
+{
+    if (!mftp1_->Connected() || (!force && mftp1_->Operation() == opList))
+        return;
+    messenger_->setLogEnabled(true);
+    const bool cache = mftp1_->Cache();
+    mftp1_->SetCache(false);
+    ListCurrentFolder();
+    while (mftp1_->Busy())
+        platform::pumpEvents();
+    mftp1_->SetCache(cache);
+}
+
+void TMainForm::AddRemoteDirHistory(const QString &path)
+{
+    const int at = remoteFolderBox_->findText(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (at != 0) {
+        if (at > 0)
+            remoteFolderBox_->removeItem(at);
+        remoteFolderBox_->insertItem(0, path);
+    }
+    remoteFolderBox_->setCurrentIndex(0);
+}
+
+void TMainForm::EmptyTempFolder()
+{
+    const QDir folder(platform::cacheFolder());
+    if (!folder.exists())
+        return;
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : files)
+        QFile::remove(folder.filePath(name));
+}
+
+void TMainForm::AnswerNeedInfo(TMFtpInfoNeeded need, QString &value)
+{
+    std::optional<QString> answer;
+    if (need == needUsername) {
+        sites::TSiteUser prompt(this);
+        answer = prompt.Ask();
+    } else if (need == needPassword) {
+        sites::TSitePassword prompt(this);
+        answer = prompt.Ask();
+    } else {
+        return; // overwrite and resume decisions belong to the transfer runs
+    }
+    if (answer) {
+        value = *answer;
+        return;
+    }
+    // Cancelled: this attempt is abandoned.
+    mftp1_->SetRetryLogin(false);
+    if (mftp1_->Connected())
+        mftp1_->Close();
+    else if (mftp1_->Connecting())
+        mftp1_->Disconnect();
+}
+
+} // namespace mainwindow
