@@ -104,9 +104,19 @@ void TMFtp::DispatchReply(const QByteArray &reply)
 void TMFtp::FatalError(FtpError error)
 {
     errorCode_ = error;
+    // A refusal has no text of its own; the server's words say why
+    // ("530 Login incorrect.").
+    if (errorText_.isEmpty() && (error == errorLoginFailed || error == errorServerRefused))
+        errorText_ = platform::decodeRemoteName(FinalReplyLine(lastReply_));
     ReportError(error);
-    if (SocketConnected())
+    if (SocketConnected()) {
         Close();
+    } else if (connecting_ && !connected_ && !retrying_) {
+        // The lookup or the connect itself failed: no close event will come,
+        // so the attempt ends here the way a close would end it.
+        CloseSilently();
+        OnControlClosed();
+    }
     if (!retrying_)
         connecting_ = false;
 }

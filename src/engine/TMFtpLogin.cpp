@@ -335,16 +335,19 @@ void TMFtp::OnControlClosed()
         ReportError(errorConnectionReset);
     }
 
-    if (errorCode_ == errorLoginFailed && retryLogin_ && !stopRetrying_) {
+    // A refused login asks for new credentials and logs in with them, as
+    // often as the user answers. Without anyone to ask, the same credentials
+    // would be refused again: that counts as an ordinary failed attempt.
+    if (errorCode_ == errorLoginFailed && retryLogin_ && !stopRetrying_ && OnFtpNeedInfo) {
         connecting_ = true;
-        if (OnFtpNeedInfo)
-            username_ = AskInfo(needUsername, username_);
+        username_ = AskInfo(needUsername, username_);
+        if (retryLogin_ && !stopRetrying_)
+            password_ = AskInfo(needPassword, password_);
         if (retryLogin_ && !stopRetrying_) {
-            if (OnFtpNeedInfo)
-                password_ = AskInfo(needPassword, password_);
+            retriesLeft_ = retries_;
             ScheduleAttempt(0);
         } else if (connecting_ && !retrying_) {
-            EndSession(); // the prompt was cancelled
+            EndSession(); // a prompt was cancelled
         }
         return;
     }

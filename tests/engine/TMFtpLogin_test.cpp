@@ -297,7 +297,7 @@ TEST_F(LoginTest, OperationsRefusedWhileBusy)
     EXPECT_EQ(server.connectionCount(), 1);
 }
 
-TEST_F(LoginTest, ConnectionRefusedIsReportedWithItsCode)
+TEST_F(LoginTest, RefusedConnectionIsRetriedThenEndsTheSession)
 {
     quint16 closedPort = 0;
     {
@@ -308,12 +308,61 @@ TEST_F(LoginTest, ConnectionRefusedIsReportedWithItsCode)
     ftp.SetPort(closedPort);
     ftp.SetRetries(3);
     ftp.Login();
-    ASSERT_TRUE(waitUntil([&] { return !rec.errors.isEmpty() && !ftp.Connecting(); }));
-    EXPECT_TRUE(rec.has(QStringLiteral("error errorConnectionRefused Connection Refused"))) << rec.dump().toStdString();
-    EXPECT_EQ(ftp.ErrorCode(), errorConnectionRefused);
-    testsupport::pumpFor(50);
-    EXPECT_EQ(rec.count(infoRetrying), 0);
+    ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); })) << rec.dump().toStdString();
+    EXPECT_EQ(rec.count(QStringLiteral("error errorConnectionRefused Connection Refused")), 4) << rec.dump().toStdString();
+    EXPECT_EQ(rec.count(infoRetrying), 3);
+    EXPECT_EQ(rec.count(infoRetryFinished), 1);
+    EXPECT_TRUE(rec.has(QStringLiteral("info infoDisconnected Disconnected")));
+    ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Ready")); }));
     EXPECT_FALSE(ftp.Connected());
+    EXPECT_FALSE(ftp.Connecting());
+    EXPECT_FALSE(ftp.Retrying());
+}
+
+TEST_F(LoginTest, RefusedConnectionWithoutRetriesEndsAtOnce)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    ftp.SetPort(closedPort);
+    ftp.Login();
+    ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); })) << rec.dump().toStdString();
+    EXPECT_EQ(rec.count(errorConnectionRefused), 1);
+    EXPECT_EQ(rec.count(infoRetrying), 0);
+    EXPECT_EQ(ftp.ErrorCode(), errorConnectionRefused);
+}
+
+// Nobody to ask for new credentials: the same ones would be refused again,
+// so the refusal counts as a failed attempt and Retries bounds the attempts.
+TEST_F(LoginTest, RefusedLoginWithoutPromptHonoursRetries)
+{
+    server.setReply("PASS", "530 Login incorrect.\r\n");
+    ftp.OnFtpNeedInfo = nullptr;
+    for (int retries : {0, 2}) {
+        SCOPED_TRACE(retries);
+        rec.lines.clear();
+        rec.infos.clear();
+        rec.errors.clear();
+        const int before = server.connectionCount();
+        ftp.SetRetries(retries);
+        ftp.Login();
+        ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); })) << rec.dump().toStdString();
+        EXPECT_EQ(server.connectionCount() - before, retries + 1);
+        EXPECT_EQ(rec.count(QStringLiteral("error errorLoginFailed 530 Login incorrect.")), retries + 1)
+            << rec.dump().toStdString();
+        EXPECT_EQ(rec.count(infoRetryFinished), 1);
+        EXPECT_FALSE(ftp.Connecting());
+    }
+}
+
+TEST_F(LoginTest, RefusalsCarryTheServersLastLine)
+{
+    server.setGreetings({{"421-Too many users.\r\n421 Try later.\r\n", true}});
+    LoginAndWait();
+    EXPECT_TRUE(rec.has(QStringLiteral("error errorServerRefused 421 Try later."))) << rec.dump().toStdString();
 }
 
 TEST_F(LoginTest, HostNotFoundIsReportedWithItsCode)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <QDir>
 
 using namespace enginetest;
@@ -84,6 +86,21 @@ TEST_F(RealServerTest, WrongPasswordFailsAndCanBeRetriedWithNewCredentials)
     ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event LoggedIn")); }, 10000)) << rec.dump().toStdString();
     EXPECT_EQ(rec.count(errorLoginFailed), 1);
     EXPECT_EQ(rec.needs, (QStringList{QStringLiteral("needUsername"), QStringLiteral("needPassword")}));
+}
+
+TEST_F(RealServerTest, WrongPasswordWithoutRetriesEndsWithTheServersRefusal)
+{
+    ftp.SetPassword(QStringLiteral("wrong"));
+    ftp.SetRetries(0);
+    ftp.OnFtpNeedInfo = nullptr;
+    ftp.Login();
+    ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); }, 10000)) << rec.dump().toStdString();
+    ASSERT_EQ(rec.count(errorLoginFailed), 1) << rec.dump().toStdString();
+    const qsizetype at = rec.lines.indexOf(QRegularExpression(QStringLiteral("error errorLoginFailed .*")));
+    ASSERT_GE(at, 0);
+    EXPECT_TRUE(rec.lines.at(at).startsWith(QStringLiteral("error errorLoginFailed 530 "))) << rec.dump().toStdString();
+    EXPECT_FALSE(ftp.Connecting());
+    EXPECT_FALSE(ftp.Connected());
 }
 
 } // namespace
