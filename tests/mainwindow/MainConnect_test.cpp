@@ -87,14 +87,14 @@ TEST_F(MainConnect, QuickConnectAndPasteEndInConnectToSite)
     QObject::connect(&main, &TMainForm::connectRequested, [&](const sites::ConnectRequest &r) { requests.append(r); });
 
     whenModal([](QWidget *m) {
-        m->findChild<QComboBox *>(QStringLiteral("SiteServer"))->setEditText(QStringLiteral("ftp.example.com"));
+        m->findChild<QComboBox *>(QStringLiteral("SiteServer"))->setEditText(QStringLiteral("127.0.0.1"));
         m->findChild<QLineEdit *>(QStringLiteral("SiteUserName"))->setText(QStringLiteral("demo"));
         m->findChild<QLineEdit *>(QStringLiteral("SitePassword"))->setText(QStringLiteral("pw"));
         m->findChild<QPushButton *>(QStringLiteral("ConnectButton"))->click();
     });
     main.toolButton(QStringLiteral("RemoteFileToolConnect"))->click();
     ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0].server, QStringLiteral("ftp.example.com"));
+    EXPECT_EQ(requests[0].server, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(requests[0].userName, QStringLiteral("demo"));
     EXPECT_EQ(requests[0].port, 21);
 
