@@ -65,7 +65,8 @@ TEST(Ftpsh, FailingCommandsGiveNonZeroStatus)
 
     ShellRun run = RunFtpsh("open 127.0.0.1 " + port + " user wrong\npwd\n");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.lines.contains(QStringLiteral("error errorLoginFailed ")));
+    EXPECT_TRUE(run.lines.contains(QStringLiteral("error errorLoginFailed 530 Authentication failed.")))
+        << run.lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(run.lines.contains(QStringLiteral("pwd /")));
 
     run = RunFtpsh("open 127.0.0.1 " + port + " user pass\ncd missing\npwd\n");

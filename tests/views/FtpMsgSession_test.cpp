@@ -188,7 +188,8 @@ TEST(SessionLog, RefusedConnectionIsLoggedInRed)
     ftp.Login();
     ASSERT_TRUE(waitUntil([&] { return failed && !ftp.Connecting(); }, 10000)) << dump(log);
     EXPECT_EQ(storedLines(log), QStringList({QStringLiteral("clBlue『0『【状态】连接到 127.0.0.1『"),
-                                             QStringLiteral("clRed『0『【错误】连接拒绝『")}))
+                                             QStringLiteral("clRed『0『【错误】连接拒绝『"),
+                                             QStringLiteral("clBlue『0『【状态】断开连接『")}))
         << dump(log);
 }
 
