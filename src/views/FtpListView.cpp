@@ -460,7 +460,8 @@ void TMFtpListView::SortLists(TMFtpFileInfoList &folders, TMFtpFileInfoList &fil
         return;
     const TFileInfoField field = SortField(sortType_);
     if (field == fiTypeName) {
-        // Every folder has the same type name: folders keep their order.
+        // Every folder shows the same type name: folders go by name instead.
+        folders.Sort(fiFileName, ascending_);
         files.Sort(field, ascending_, [this](QByteArrayView name) { return model_->FileTypeName(name); });
         return;
     }
