@@ -8,6 +8,7 @@
 #include "mainwindow/OperationMode.h"
 #include "platform/ProfileFile.h"
 #include "sites/ConnectOptions.h"
+#include "views/FtpListView.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -87,8 +88,8 @@ public:
     QMenu *popupMenu(const QString &name) const;
 
     ui::FileListView *localList() const { return localList_; }
-    ui::FileListView *remoteList() const { return remoteList_; }
-    QStandardItemModel *remoteModel() const { return remoteModel_; }
+    views::TMFtpListView *remoteList() const { return remoteList_; }
+    views::TMFtpListModel *remoteModel() const;
     views::TMFtpMessenger *messenger() const { return messenger_; }
     QTreeWidget *queueList() const { return queueList_; }
     QLabel *statusPanel() const { return statusPanel_; }
@@ -214,8 +215,7 @@ private:
     QComboBox *remoteFolderBox_ = nullptr;
     ui::FileListView *localList_ = nullptr;
     LocalFileModel *localModel_ = nullptr;
-    ui::FileListView *remoteList_ = nullptr;
-    QStandardItemModel *remoteModel_ = nullptr;
+    views::TMFtpListView *remoteList_ = nullptr;
     QWidget *logPanel_ = nullptr;
     views::TMFtpMessenger *messenger_ = nullptr;
     QWidget *queuePanel_ = nullptr;

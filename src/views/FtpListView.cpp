@@ -348,14 +348,14 @@ void TMFtpListView::SetClient(TMFtp *client)
         return;
     }
     listingSlot_ = client->AddNotifyListener(notifyListingDone, [this](QObject *) { OnListingDone(); });
-    useLoaded_ = false;
     if (client->FolderList().Count() + client->FileList().Count() > 0)
-        RefreshList();
+        OnListingDone();
 }
 
 void TMFtpListView::OnListingDone()
 {
     useLoaded_ = false;
+    emptied_ = false;
     loadedFolders_.Clear();
     loadedFiles_.Clear();
     RefreshList();
@@ -366,11 +366,16 @@ void TMFtpListView::LoadLists(const TMFtpFileInfoList &folders, const TMFtpFileI
     loadedFolders_.Assign(folders);
     loadedFiles_.Assign(files);
     useLoaded_ = true;
+    emptied_ = false;
     RefreshList();
 }
 
 void TMFtpListView::Clear()
 {
+    useLoaded_ = false;
+    loadedFolders_.Clear();
+    loadedFiles_.Clear();
+    emptied_ = true;
     model_->Clear();
 }
 
@@ -412,8 +417,7 @@ void TMFtpListView::RebuildColumns()
         if (shown)
             header->resizeSection(kind, table[size_t(kind)].Width);
     }
-    if (client_ || useLoaded_)
-        RefreshList();
+    RefreshList();
 }
 
 void TMFtpListView::SyncSortIndicator()
@@ -484,7 +488,7 @@ void TMFtpListView::RefreshList()
         if (useLoaded_) {
             sourceFolders = &loadedFolders_;
             sourceFiles = &loadedFiles_;
-        } else if (client_) {
+        } else if (client_ && !emptied_) {
             sourceFolders = &client_->FolderList();
             sourceFiles = &client_->FileList();
         } else {

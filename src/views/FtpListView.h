@@ -132,7 +132,7 @@ public:
     // Shows these lists as if an engine had just listed them (the view keeps
     // its own copies; a later listing of the Client replaces them).
     void LoadLists(const TMFtpFileInfoList &folders, const TMFtpFileInfoList &files);
-    // Empties the list.
+    // Empties the list until the next listing (or LoadLists).
     void Clear();
 
     TLanguage Language() const { return language_; }
@@ -179,6 +179,7 @@ private:
     QPointer<TMFtp> client_;
     int listingSlot_ = -1;
     bool useLoaded_ = false; // the loaded lists are the source, not the Client
+    bool emptied_ = false;   // Clear() was called: nothing to show until the next listing
     TMFtpFileInfoList loadedFolders_;
     TMFtpFileInfoList loadedFiles_;
     TLanguage language_ = English;
