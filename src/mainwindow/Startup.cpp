@@ -23,7 +23,7 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     ProgramWindows w;
     w.mainForm = new TMainForm(environment);
     w.overDialog = shell("TOverDialog", w.mainForm);
-    w.remoteDirForm = shell("TRemoteDirForm", w.mainForm);
+    w.remoteDirForm = new TRemoteDirForm(w.mainForm);
     w.queueInfoForm = shell("TQueueInfoForm", w.mainForm);
     w.siteForm = shell("TSiteForm", w.mainForm);
     w.localDirForm = shell("TLocalDirForm", w.mainForm);
