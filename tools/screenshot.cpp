@@ -2,10 +2,13 @@
 // language and skin, with a few sample log lines and queue entries, and
 // saves the picture:  screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings]
 // With "settings" as the last argument the settings window is rendered too
-// (OUT-settings.png).
+// (OUT-settings.png); with "icons" the remote list shows large icons. The
+// remote list alone is saved as OUT-remote.png.
 #include "mainwindow/Startup.h"
 #include "platform/AppPaths.h"
 #include "platform/ProfileFile.h"
+#include "platform/TextCodec.h"
+#include "views/FtpListView.h"
 #include "sites/SetWindow.h"
 #include "views/FtpMsg.h"
 
@@ -62,11 +65,42 @@ int main(int argc, char **argv)
     q->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("/home/用户/图片"), QStringLiteral("文件夹"),
                                             QStringLiteral("<=="), QStringLiteral("/pub/软件"), QString()}));
 
+    // A listing as a Chinese server gives it: UTF-8 and GBK names, links.
+    TMFtpFileInfoList folders, files;
+    auto folder = [&](const QByteArray &name, const char *date, const char *link = "") {
+        folders.Add(name, "drwxr-xr-x", date, "4096", link, "ftp", "ftp", "");
+    };
+    auto file = [&](const QByteArray &name, const char *size, const char *date, const char *link = "") {
+        files.Add(name, link[0] ? "lrwxrwxrwx" : "-rw-r--r--", date, size, link, "ftp", "ftp", "");
+    };
+    folder("pub", "2024-03-01 09:12");
+    folder("incoming", "2024-05-20 18:40");
+    folder(QStringLiteral("软件下载").toUtf8(), "2023-11-11 11:11");
+    folder(platform::toGbk(QStringLiteral("文档资料")), "2022-08-08 08:00");
+    folder("mirror", "2024-06-01 00:00", "/srv/mirror");
+    file("README.txt", "2310", "2024-06-02 10:30");
+    file(QStringLiteral("年度报告.pdf").toUtf8(), "1843201", "2024-01-15 14:05");
+    file(platform::toGbk(QStringLiteral("会议纪要.doc")), "48640", "2023-12-29 16:20");
+    file("ubuntu-24.04-desktop-amd64.iso", "6114656256", "2024-04-25 12:00");
+    file("backup-2024.tar.gz", "5368709120", "2024-06-30 23:59");
+    file("photo_0001.jpg", "3145728", "2024-02-14 07:30");
+    file("install.sh", "812", "2024-05-05 05:05");
+    file("latest.zip", "0", "2024-06-30 23:59", "backup-2024.zip");
+    file(QStringLiteral("音乐/歌曲.mp3").toUtf8().replace('/', '_'), "5242880", "2021-07-01 20:00");
+    file("movie.mkv", "1073741824", "2020-10-10 10:10");
+    main->remoteList()->LoadLists(folders, files);
+    const bool icons = argc > 6 && QString::fromLocal8Bit(argv[argc - 1]) == QLatin1String("icons");
+    if (icons)
+        main->setRemoteViewStyle(0);
+
     int rc = 0;
     QTimer::singleShot(300, [&] {
         if (!main->grab().save(out))
             rc = 1;
-        if (argc > 6) {
+        QString remote = out;
+        remote.replace(QLatin1String(".png"), QLatin1String("-remote.png"));
+        main->remoteList()->grab().save(remote);
+        if (argc > 6 && !icons) {
             w.setForm->setModal(false);
             w.setForm->resize(sites::TSetForm::MenuClientWidth, sites::TSetForm::MenuClientHeight);
             w.setForm->show();

@@ -407,9 +407,14 @@ void TMFtpListView::RebuildColumns()
     QHeaderView *header = report->header();
     auto &table = ColumnTable();
     // Widths the user gave survive the rebuild.
-    for (int kind = 0; kind < FtpColumnCount; ++kind)
-        if (!report->isColumnHidden(kind) && header->sectionSize(kind) > 0)
-            table[size_t(kind)].Width = header->sectionSize(kind);
+    if (columnsBuilt_)
+        for (int kind = 0; kind < FtpColumnCount; ++kind)
+            if (!report->isColumnHidden(kind) && header->sectionSize(kind) > 0)
+                table[size_t(kind)].Width = header->sectionSize(kind);
+    else // the table's pixels suit a smaller font: sizes of many gigabytes must still fit
+        table[ffSize].Width = qMax(table[ffSize].Width,
+                                   report->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999 KB")) + 16);
+    columnsBuilt_ = true;
     const bool all = viewColumns_ & (1u << ffAll);
     for (int kind = 0; kind < FtpColumnCount; ++kind) {
         const bool shown = all || (viewColumns_ & (1u << kind));

@@ -188,6 +188,7 @@ private:
     bool ascending_ = true;
     QStringList filter_;
     bool webStyle_ = false;
+    bool columnsBuilt_ = false;
     bool refreshing_ = false;
     bool refreshAgain_ = false;
 };
