@@ -407,13 +407,15 @@ void TMFtpListView::RebuildColumns()
     QHeaderView *header = report->header();
     auto &table = ColumnTable();
     // Widths the user gave survive the rebuild.
-    if (columnsBuilt_)
+    if (columnsBuilt_) {
         for (int kind = 0; kind < FtpColumnCount; ++kind)
             if (!report->isColumnHidden(kind) && header->sectionSize(kind) > 0)
                 table[size_t(kind)].Width = header->sectionSize(kind);
-    else // the table's pixels suit a smaller font: sizes of many gigabytes must still fit
+    } else {
+        // The table's pixels suit a smaller font: sizes of many gigabytes must still fit.
         table[ffSize].Width = qMax(table[ffSize].Width,
                                    report->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999 KB")) + 16);
+    }
     columnsBuilt_ = true;
     const bool all = viewColumns_ & (1u << ffAll);
     for (int kind = 0; kind < FtpColumnCount; ++kind) {
