@@ -7,7 +7,10 @@
 // and takes the picture with the real session log. "sites" renders the site
 // manager, quick connect and paste windows (OUT-sitemanager.png,
 // OUT-quickconnect.png, OUT-paste.png) and the user-name and password
-// prompts (OUT-siteuser.png, OUT-sitepassword.png).
+// prompts (OUT-siteuser.png, OUT-sitepassword.png). "listing" fills the
+// remote list with a sample listing (UTF-8 and GBK names, links, large files),
+// "icons" shows it as large icons; the remote list alone is saved as
+// OUT-remote.png.
 #include "engine/TMFtp.h"
 #include "mainwindow/Startup.h"
 #include "platform/ProfileFile.h"
@@ -15,6 +18,8 @@
 #include "sites/FtpSitePrompt.h"
 #include "sites/PastURL.h"
 #include "sites/Seal.h"
+#include "platform/TextCodec.h"
+#include "views/FtpListView.h"
 #include "sites/SetWindow.h"
 #include "sites/SiteConnect.h"
 #include "sites/SiteManage.h"
@@ -149,7 +154,7 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -158,11 +163,13 @@ int main(int argc, char **argv)
     const bool simplified = QString::fromLocal8Bit(argv[3]) == QLatin1String("s");
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
-    bool withSettings = false, withSession = false, withSites = false;
+    bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
     for (int i = 6; i < argc; ++i) {
         withSettings |= qstrcmp(argv[i], "settings") == 0;
         withSession |= qstrcmp(argv[i], "session") == 0;
         withSites |= qstrcmp(argv[i], "sites") == 0;
+        withListing |= qstrcmp(argv[i], "listing") == 0;
+        withIcons |= qstrcmp(argv[i], "icons") == 0;
     }
 
     QTemporaryDir home;
@@ -179,6 +186,35 @@ int main(int argc, char **argv)
 
     QTemporaryDir serverRoot;
     QProcess server;
+    if (withListing) {
+        // A listing as a Chinese server gives it: UTF-8 and GBK names, links.
+        TMFtpFileInfoList folders, files;
+        auto folder = [&](const QByteArray &name, const char *date, const char *link = "") {
+            folders.Add(name, "drwxr-xr-x", date, "4096", link, "ftp", "ftp", "");
+        };
+        auto file = [&](const QByteArray &name, const char *size, const char *date, const char *link = "") {
+            files.Add(name, link[0] ? "lrwxrwxrwx" : "-rw-r--r--", date, size, link, "ftp", "ftp", "");
+        };
+        folder("pub", "2024-03-01 09:12");
+        folder("incoming", "2024-05-20 18:40");
+        folder(QStringLiteral("软件下载").toUtf8(), "2023-11-11 11:11");
+        folder(platform::toGbk(QStringLiteral("文档资料")), "2022-08-08 08:00");
+        folder("mirror", "2024-06-01 00:00", "/srv/mirror");
+        file("README.txt", "2310", "2024-06-02 10:30");
+        file(QStringLiteral("年度报告.pdf").toUtf8(), "1843201", "2024-01-15 14:05");
+        file(platform::toGbk(QStringLiteral("会议纪要.doc")), "48640", "2023-12-29 16:20");
+        file("ubuntu-24.04-desktop-amd64.iso", "6114656256", "2024-04-25 12:00");
+        file("backup-2024.tar.gz", "5368709120", "2024-06-30 23:59");
+        file("photo_0001.jpg", "3145728", "2024-02-14 07:30");
+        file("install.sh", "812", "2024-05-05 05:05");
+        file("latest.zip", "0", "2024-06-30 23:59", "backup-2024.zip");
+        file(QStringLiteral("音乐/歌曲.mp3").toUtf8().replace('/', '_'), "5242880", "2021-07-01 20:00");
+        file("movie.mkv", "1073741824", "2020-10-10 10:10");
+        main->remoteList()->LoadLists(folders, files);
+    }
+    if (withIcons)
+        main->setRemoteViewStyle(0);
+
     int rc = 0;
     if (withSession) {
         const quint16 port = startServer(server, serverRoot.path());
@@ -195,6 +231,9 @@ int main(int argc, char **argv)
     QTimer::singleShot(300, [&] {
         if (!main->grab().save(out))
             rc = 1;
+        QString remote = out;
+        remote.replace(QLatin1String(".png"), QLatin1String("-remote.png"));
+        main->remoteList()->grab().save(remote);
         if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();

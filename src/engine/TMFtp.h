@@ -20,6 +20,7 @@
 #include "engine/FtpReplyAssembler.h"
 #include "engine/FtpTypes.h"
 #include "engine/TMSocket.h"
+#include "listing/FileInfo.h"
 #include "listing/ServerType.h"
 
 #include <QByteArray>
@@ -124,6 +125,9 @@ public:
     void SetRetryLogin(bool on) { retryLogin_ = on; }
     bool CanResume() const { return canResume_; }
     QByteArray CurrentDirectory() const { return currentDirectory_; }
+    // Non-folder and folder entries of the current directory's last listing.
+    const TMFtpFileInfoList &FileList() const { return fileList_; }
+    const TMFtpFileInfoList &FolderList() const { return folderList_; }
     QByteArray LocalFile() const { return localFile_; }
     QByteArray RemoteFile() const { return remoteFile_; }
     QByteArray NewName() const { return newName_; }
@@ -250,6 +254,8 @@ private:
     bool retryLogin_ = false;
     bool canResume_ = false;
     QByteArray currentDirectory_;
+    TMFtpFileInfoList fileList_;
+    TMFtpFileInfoList folderList_;
     QByteArray localFile_;
     QByteArray remoteFile_;
     QByteArray newName_;

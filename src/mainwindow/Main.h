@@ -11,6 +11,7 @@
 #include "sites/ConnectOptions.h"
 #include "sites/ConnectRequest.h"
 #include "sites/SiteURL.h"
+#include "views/FtpListView.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -95,8 +96,8 @@ public:
     QMenu *popupMenu(const QString &name) const;
 
     ui::FileListView *localList() const { return localList_; }
-    ui::FileListView *remoteList() const { return remoteList_; }
-    QStandardItemModel *remoteModel() const { return remoteModel_; }
+    views::TMFtpListView *remoteList() const { return remoteList_; }
+    views::TMFtpListModel *remoteModel() const;
     views::TMFtpMessenger *messenger() const { return messenger_; }
     QTreeWidget *queueList() const { return queueList_; }
     QLabel *statusPanel() const { return statusPanel_; }
@@ -268,8 +269,7 @@ private:
     QComboBox *remoteFolderBox_ = nullptr;
     ui::FileListView *localList_ = nullptr;
     LocalFileModel *localModel_ = nullptr;
-    ui::FileListView *remoteList_ = nullptr;
-    QStandardItemModel *remoteModel_ = nullptr;
+    views::TMFtpListView *remoteList_ = nullptr;
     QWidget *logPanel_ = nullptr;
     views::TMFtpMessenger *messenger_ = nullptr;
     QWidget *queuePanel_ = nullptr;

@@ -88,7 +88,7 @@ void TMainForm::onDirectoryChanged()
 void TMainForm::onFtpQuit()
 {
     EmptyTempFolder();
-    remoteModel_->removeRows(0, remoteModel_->rowCount());
+    remoteList()->Clear();
     remoteFolderBox_->clear();
     remoteFolderBox_->clearEditText();
     queueList_->clear();

@@ -6,6 +6,7 @@
 #include "mainwindow/MainCaptions.h"
 #include "ui/FileListView.h"
 #include "ui/Icons.h"
+#include "views/FtpListView.h"
 #include "views/FtpMsg.h"
 
 #include <QAction>
@@ -463,11 +464,7 @@ void TMainForm::buildRemotePane()
     QToolButton *goUp = addToolButton(nullptr, "RemoteFileToolGoUp", int(Glyph::GoUp));
     column->addWidget(toolStrip("RemoteFileToolPanel", remoteFolderBox_, goUp, remotePane_));
 
-    remoteModel_ = new QStandardItemModel(0, RemoteColumnCount, this);
-    remoteList_ = new ui::FileListView(remotePane_);
-    remoteList_->setObjectName(QStringLiteral("MFtpListView1"));
-    remoteList_->setModel(remoteModel_);
-    remoteList_->reportView()->header()->resizeSection(rcName, 200);
+    remoteList_ = new views::TMFtpListView(remotePane_);
     remoteList_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     logPanel_ = new QWidget(remotePane_);

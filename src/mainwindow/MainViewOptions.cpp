@@ -8,6 +8,7 @@
 #include "ui/Language.h"
 #include "ui/Skins.h"
 #include "ui/ToolkitStrings.h"
+#include "views/FtpListView.h"
 #include "views/FtpMsg.h"
 
 #include <QAction>
@@ -50,13 +51,14 @@ void TMainForm::ApplyTraditionalTexts()
     applyTexts(false);
 }
 
+views::TMFtpListModel *TMainForm::remoteModel() const
+{
+    return remoteList_->listModel();
+}
+
 void TMainForm::updateRemoteHeaders()
 {
-    static const char *simplified[] = {"名称", "大小", "类型", "修改时间", "属性", "描述", "所有者"};
-    static const char *traditional[] = {"名稱", "大小", "類型", "修改時間", "屬性", "描述", "所有者"};
-    for (int c = 0; c < RemoteColumnCount; ++c)
-        remoteModel_->setHeaderData(c, Qt::Horizontal,
-                                    QString::fromUtf8(useSimplified_ ? simplified[c] : traditional[c]));
+    remoteList_->SetLanguage(useSimplified_ ? views::China : views::ChinaGB);
 }
 
 void TMainForm::SetLanguage(bool simplified)
@@ -109,9 +111,12 @@ void TMainForm::setRemoteViewStyle(int style)
 
 void TMainForm::applyRemoteColumns()
 {
-    QTreeView *view = remoteList_->reportView();
+    // The menu's column tags are the list's column kinds.
+    views::TFtpFileInfos shown = 0;
     for (int c = 0; c < RemoteColumnCount; ++c)
-        view->setColumnHidden(c, !remoteColumns_[c]);
+        if (remoteColumns_[c])
+            shown |= 1u << c;
+    remoteList_->SetViewColumns(shown);
     const char *items[] = {nullptr, "RemoteFileShowColumnsSize", "RemoteFileShowColumnsType",
                            "RemoteFileShowColumnsDate", "RemoteFileShowColumnsProperty",
                            "RemoteFileShowColumnsDescription", "RemoteFileShowColumnsOwner"};
@@ -139,7 +144,7 @@ void TMainForm::setRemoteSortKey(int tag)
     remoteSortColumn_ = tag;
     const char *items[] = {"RemoteFileSortName", "RemoteFileSortSize", "RemoteFileSortType", "RemoteFileSortDate"};
     action(QLatin1String(items[tag]))->setChecked(true);
-    remoteList_->reportView()->sortByColumn(tag, remoteSortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+    remoteList_->SortBy(views::TMFtpSortBase(tag), !remoteSortDescending_);
 }
 
 void TMainForm::setRemoteSortDescending(bool descending)
@@ -152,7 +157,7 @@ void TMainForm::setRemoteSortDescending(bool descending)
 void TMainForm::emptyRemoteListUnlessConnected()
 {
     if (!engineConnected())
-        remoteModel_->removeRows(0, remoteModel_->rowCount());
+        remoteList_->Clear();
 }
 
 void TMainForm::syncViewChecks()

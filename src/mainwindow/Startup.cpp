@@ -27,7 +27,7 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     ProgramWindows w;
     w.mainForm = new TMainForm(environment);
     w.overDialog = shell("TOverDialog", w.mainForm);
-    w.remoteDirForm = shell("TRemoteDirForm", w.mainForm);
+    w.remoteDirForm = new TRemoteDirForm(w.mainForm);
     w.queueInfoForm = shell("TQueueInfoForm", w.mainForm);
     // Loads ftp.dat, which lives beside Config.ini.
     w.siteForm = new sites::TSiteForm(

@@ -3,6 +3,7 @@
 // in their fixed order, then the message loop.
 
 #include "mainwindow/Main.h"
+#include "mainwindow/RemoteDirForm.h"
 
 #include <QDialog>
 
@@ -22,7 +23,7 @@ struct ProgramWindows
 {
     TMainForm *mainForm = nullptr;
     QDialog *overDialog = nullptr;     // TOverDialog
-    QDialog *remoteDirForm = nullptr;  // TRemoteDirForm
+    TRemoteDirForm *remoteDirForm = nullptr;
     QDialog *queueInfoForm = nullptr;  // TQueueInfoForm
     sites::TSiteForm *siteForm = nullptr;
     QDialog *localDirForm = nullptr;   // TLocalDirForm

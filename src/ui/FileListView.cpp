@@ -5,6 +5,18 @@
 #include <QTreeView>
 
 namespace ui {
+namespace {
+
+// Type-ahead goes through the model's match(), as in the icon views, so a
+// model can answer it from its own index of names.
+class ReportView : public QTreeView
+{
+public:
+    using QTreeView::QTreeView;
+    void keyboardSearch(const QString &search) override { QAbstractItemView::keyboardSearch(search); }
+};
+
+} // namespace
 
 FileListView::FileListView(QWidget *parent) : QStackedWidget(parent)
 {
@@ -13,7 +25,7 @@ FileListView::FileListView(QWidget *parent) : QStackedWidget(parent)
     icons_->setResizeMode(QListView::Adjust);
     icons_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     icons_->setUniformItemSizes(true);
-    report_ = new QTreeView(this);
+    report_ = new ReportView(this);
     report_->setRootIsDecorated(false);
     report_->setItemsExpandable(false);
     report_->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -7,6 +7,7 @@
 #include "ui/Language.h"
 #include "ui/Skins.h"
 #include "ui/ToolkitStrings.h"
+#include "views/FtpListView.h"
 #include "views/FtpMsg.h"
 
 #include "../support/PrintQString.h"
@@ -42,6 +43,13 @@ namespace {
 
 const QSize Wide(1024, 768);
 const QSize Narrow(800, 600);
+
+TMFtpFileInfoList oneFile()
+{
+    TMFtpFileInfoList files;
+    files.Add("a.txt", "-rw-r--r--", "2024-01-01 12:00", "1", "", "ftp", "ftp", "");
+    return files;
+}
 
 class MainFormTest : public ::testing::Test
 {
@@ -214,7 +222,7 @@ TEST_F(MainFormTest, MissingLocalPathFallsBackToTheRoot)
 TEST_F(MainFormTest, ColumnItemsOnlyWorkInReportStyle)
 {
     auto form = open(Wide);
-    form->remoteModel()->appendRow(new QStandardItem(QStringLiteral("a.txt")));
+    form->remoteList()->LoadLists({}, oneFile());
     form->setRemoteViewStyle(ui::vsIcon);
     form->action("RemoteFileShowColumnsOwner")->trigger();
     EXPECT_FALSE(form->remoteColumnShown(rcOwner));
@@ -230,7 +238,7 @@ TEST_F(MainFormTest, ColumnItemsOnlyWorkInReportStyle)
 TEST_F(MainFormTest, SwitchingLanguageChangesEveryCaptionHintAndPrefix)
 {
     auto form = open(Wide);
-    form->remoteModel()->appendRow(new QStandardItem(QStringLiteral("a.txt")));
+    form->remoteList()->LoadLists({}, oneFile());
     form->messenger()->AddMessage(QStringLiteral("Disconnected\r\n"), views::mkStatus);
 
     form->action("mmiMuiltLanguage")->trigger();
