@@ -88,6 +88,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     timer1_->setInterval(ProgressIntervalMs);
 
     messenger_->setClient(mftp1_);
+    remoteList()->SetClient(mftp1_);
     bindEngine();
 
     connectCommands();
@@ -97,6 +98,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 TMainForm::~TMainForm()
 {
     messenger_->setClient(nullptr);
+    remoteList()->SetClient(nullptr);
     mftp1_->OnLoggedIn = mftp1_->OnDirectoryChanged = mftp1_->OnFtpQuit = nullptr;
     mftp1_->OnFtpBusy = mftp1_->OnFtpReady = nullptr;
     mftp1_->OnDirectoryCreated = mftp1_->OnDirectoryDeleted = nullptr;

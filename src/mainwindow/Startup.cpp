@@ -28,6 +28,7 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     w.mainForm = new TMainForm(environment);
     w.overDialog = shell("TOverDialog", w.mainForm);
     w.remoteDirForm = new TRemoteDirForm(w.mainForm);
+    w.remoteDirForm->SetClient(w.mainForm->MFtp1());
     w.queueInfoForm = shell("TQueueInfoForm", w.mainForm);
     // Loads ftp.dat, which lives beside Config.ini.
     w.siteForm = new sites::TSiteForm(
