@@ -1,4 +1,5 @@
-// One QApplication for the widget tests of this program.
+// One QApplication for the widget tests of a test program (linked into every
+// test program of a folder with widgets).
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "mainwindow_tests";
+        static char name[] = "widget_tests";
         static char *argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
     }
