@@ -21,6 +21,12 @@ QString dataFolder();
 // dataFolder() + "/Config.ini".
 QString configFilePath();
 
+// The folder of the listing cache (FtpTempFile): inside BRAMBLEWAY_HOME when
+// that is set, otherwise in the per-user cache folder
+// (~/.cache/bramblewayftp/FtpTempFile, or under $XDG_CACHE_HOME). Not created
+// here.
+QString cacheFolder();
+
 // Pure choice behind dataFolder(), for tests: `home` is the variable's value
 // (empty when unset), `programDirWritable` whether the program folder can be
 // written, `userFolder` the per-user configuration folder.
