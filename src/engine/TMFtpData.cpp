@@ -93,6 +93,7 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
     dataSocket_->OnRead = nullptr;
     dataSocket_->OnWrite = nullptr;
     dataSocket_->OnDisconnect = nullptr;
+    dataSocket_->SetReportWouldBlock(false);
     dataSocket_->Connect();
     dataBuffer_.clear();
     if (dataSocket_->LastError() != 0) {
