@@ -382,6 +382,8 @@ private:
     bool itemPending_ = false;
     bool abortPendingNotify_ = false;
     bool abortRequested_ = false;
+    bool aborReplyOwed_ = false;  // ABOR was sent; its own reply is still to come
+    int aborPassThrough_ = 0;     // final replies before it (the RETR's)
     bool noopSupported_ = true;
     QTimer noopTimer_;
 
@@ -419,6 +421,9 @@ private:
     bool finalReplyOK_ = false;
     bool truncatePending_ = false;
     bool localWriteFailed_ = false;
+    bool acceptPending_ = false;
+    bool dataOpen_ = false;
+    bool storAccepted_ = false;
     bool inDataRead_ = false;
     bool inUploadWrite_ = false;
     bool sendFileUsable_ = true;

@@ -101,6 +101,14 @@ void TMFtp::ControlRead()
 void TMFtp::DispatchReply(const QByteArray &reply)
 {
     lastReply_ = reply;
+    if (aborReplyOwed_ && !IsPreliminary(reply)) {
+        if (aborPassThrough_ == 0) {
+            aborReplyOwed_ = false;
+            qCDebug(lcFtpEngine) << "reply to ABOR" << reply;
+            return;
+        }
+        --aborPassThrough_;
+    }
     if (replyHandler_.fn) {
         const ReplyHandler handler = replyHandler_;
         qCDebug(lcFtpEngine) << handler.name << "<-" << reply;

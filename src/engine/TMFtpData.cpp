@@ -71,6 +71,11 @@ void TMFtp::PrepareDataConnection()
         FailDataSetup(errorDataConnection);
         return;
     }
+    // Servers connect as soon as they read PORT, often before their reply
+    // ("200 Active data connection established."): a caller that comes
+    // before the command is ready to take it is taken then.
+    acceptPending_ = false;
+    listenSocket_->OnAccept = [this](QObject *) { acceptPending_ = true; };
     dataBuffer_.clear();
     SendCommand("PORT " + PortArgument(local, port), dataReadyHandler_);
 }
@@ -108,6 +113,8 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
 void TMFtp::InstallDataHandlers(DataKind kind)
 {
     dataKind_ = kind;
+    dataOpen_ = false;
+    storAccepted_ = false;
     dataSocket_->OnRead = nullptr;
     dataSocket_->OnWrite = nullptr;
     switch (kind) {
@@ -124,13 +131,18 @@ void TMFtp::InstallDataHandlers(DataKind kind)
         dataSocket_->OnDisconnect = [this](QObject *) { OnTransferDataClosed(); };
         break;
     }
-    const auto opened = [this](QObject *) { OnDataConnectionOpened(); };
-    if (passive_)
-        dataSocket_->OnConnect = opened;
-    else
-        listenSocket_->OnAccept = opened;
     if (ioBuffer_.isEmpty())
         ioBuffer_.resize(IoBlockSize);
+    const auto opened = [this](QObject *) { OnDataConnectionOpened(); };
+    if (passive_) {
+        dataSocket_->OnConnect = opened;
+    } else {
+        listenSocket_->OnAccept = opened;
+        if (acceptPending_) {
+            acceptPending_ = false;
+            OnDataConnectionOpened();
+        }
+    }
 }
 
 void TMFtp::OnDataConnectionOpened()
@@ -144,9 +156,12 @@ void TMFtp::OnDataConnectionOpened()
     if (error == 0) {
         bytesTransferred_ = qMax<qint64>(0, restartOffset_);
         opOK_ = true;
+        dataOpen_ = true;
         if (dataKind_ == DataKind::Upload) {
             uploadSize_ = file_.size();
             dataSocket_->SetReportWouldBlock(true);
+            if (storAccepted_)
+                UploadWrite();
         } else {
             dataSocket_->SetReportWouldBlock(false);
         }
@@ -299,7 +314,11 @@ void TMFtp::AbortTransfer()
         return;
     }
     if (operation_ == opDownload) {
-        // The replies (426 among them) go to the handler of the RETR.
+        // The replies (426 among them) go to the handler of the RETR. ABOR
+        // has a reply of its own ("226 ABOR command successful.") after the
+        // RETR's; it must not be taken for the reply to a later command.
+        aborReplyOwed_ = true;
+        aborPassThrough_ = finalReplyOK_ ? 0 : 1;
         SendCommand("ABOR", replyHandler_);
         WaitWhileBusy();
     }

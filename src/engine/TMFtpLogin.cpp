@@ -59,6 +59,7 @@ void TMFtp::StartAttempt()
     noopSupported_ = true;
     currentType_.clear();
     replies_.reset();
+    aborReplyOwed_ = false;
     --retriesLeft_;
 
     ++controlSerial_;

@@ -208,9 +208,9 @@ void TMFtp::OnRestRetrDataReady(const QByteArray &reply)
         FailDataSetup(errorCommandFailed);
         return;
     }
-    InstallDataHandlers(DataKind::Download);
     restartOffset_ = file_.size();
     file_.seek(restartOffset_);
+    InstallDataHandlers(DataKind::Download);
     SendCommand("REST " + QByteArray::number(restartOffset_), FTP_HANDLER(OnDownloadRestReply));
 }
 
@@ -426,9 +426,9 @@ void TMFtp::OnRestStorDataReady(const QByteArray &reply)
         FailDataSetup(errorCommandFailed);
         return;
     }
-    InstallDataHandlers(DataKind::Upload);
     restartOffset_ = remoteSize_;
     file_.seek(restartOffset_);
+    InstallDataHandlers(DataKind::Upload);
     SendCommand("REST " + QByteArray::number(restartOffset_), FTP_HANDLER(OnUploadRestReply));
 }
 
@@ -449,7 +449,12 @@ void TMFtp::OnUploadRestReply(const QByteArray &reply)
 void TMFtp::OnStorReply(const QByteArray &reply)
 {
     if (IsPreliminary(reply)) {
+        // The data goes out once the server has taken the command: a
+        // server may drop a data connection that ends before it.
         SetReplyHandler(FTP_HANDLER(OnStorCompletionReply));
+        storAccepted_ = true;
+        if (dataOpen_)
+            UploadWrite();
         return;
     }
     if (IsCompletion(reply)) {
@@ -551,7 +556,7 @@ bool TMFtp::UploadPass()
 
 void TMFtp::UploadWrite()
 {
-    if (inUploadWrite_ || !file_.isOpen() || dataClosed_)
+    if (inUploadWrite_ || !file_.isOpen() || dataClosed_ || !dataOpen_ || (!storAccepted_ && !abortRequested_))
         return;
     inUploadWrite_ = true;
     bool more = false;
