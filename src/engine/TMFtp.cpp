@@ -1,6 +1,8 @@
 #include "engine/TMFtp.h"
 
+#include "engine/FtpCache.h"
 #include "engine/TMFtpInternal.h"
+#include "platform/AppPaths.h"
 #include "platform/EventLoop.h"
 
 Q_LOGGING_CATEGORY(lcFtpEngine, "bw.engine", QtWarningMsg)
@@ -13,7 +15,8 @@ const char *const DefaultPassword = "guest@quillon-ftp.example";
 constexpr int DefaultNoopIntervalSeconds = 30;
 } // namespace
 
-TMFtp::TMFtp(QObject *owner) : TMSocket(owner)
+TMFtp::TMFtp(QObject *owner)
+    : TMSocket(owner), listenSocket_(new TMSocket(this)), dataSocket_(new TMSocket(this))
 {
     SetNoopInterval(DefaultNoopIntervalSeconds);
     connect(&noopTimer_, &QTimer::timeout, this, &TMFtp::OnNoopTimer);
@@ -29,13 +32,33 @@ TMFtp::TMFtp(QObject *owner) : TMSocket(owner)
     username_ = QStringLiteral("anonymous");
     password_ = QString::fromLatin1(DefaultPassword);
     SetPort(21);
+    SetCacheFolder(platform::cacheFolder());
 }
 
 TMFtp::~TMFtp()
 {
     noopTimer_.stop();
     retryTimer_.stop();
+    CloseDataSockets();
+    file_.close();
     CloseSilently();
+}
+
+void TMFtp::SetCacheFolder(const QString &folder)
+{
+    cacheFolder_ = folder;
+    ftpcache::PrepareFolder(folder);
+    today_ = ftpcache::TodayNumber();
+}
+
+void TMFtp::EmptyCache()
+{
+    ftpcache::EmptyFolder(cacheFolder_);
+}
+
+qint64 TMFtp::ResumePosition() const
+{
+    return (operation_ == opDownload || operation_ == opUpload) ? restartOffset_ : 0;
 }
 
 QString TMFtp::Version() const
@@ -248,8 +271,10 @@ void TMFtp::HandleReadyMessage()
     } else {
         itemPending_ = false;
     }
-    if (abortRequested_)
+    if (abortRequested_) {
+        CloseDataSockets();
         abortRequested_ = false;
+    }
 
     switch (operation_) {
     case opLogin:
@@ -294,6 +319,7 @@ void TMFtp::HandleReadyMessage()
         }
         break;
     case opList:
+        HandleListingReady();
         RaiseNotify(notifyListingDone);
         break;
     case opRename:
@@ -317,6 +343,8 @@ void TMFtp::HandleQuitMessage()
     noopTimer_.stop();
     loggedIn_ = false;
     RaiseNotify(notifyFtpQuit);
+    if (urlState_ == 1)
+        BeginLogin(); // an ftp:// address waited for the old session to end
 }
 
 void TMFtp::WaitWhileBusy()
@@ -417,9 +445,16 @@ void TMFtp::Abort()
     }
     switch (operation_) {
     case opRenameBatch:
+        batchAborted_ = true;
         PostReady();
         notifyReady_ = true;
         abortPendingNotify_ = true;
+        break;
+    case opDownload:
+    case opUpload:
+    case opList:
+        if (busy_)
+            AbortTransfer();
         break;
     default:
         break;

@@ -15,15 +15,27 @@
 //   TMFtpCommand.cpp   sending commands, reading and dispatching replies,
 //                      socket errors
 //   TMFtpLogin.cpp     Login, proxies, server probe, retries, session end
-//   TMFtpRemote.cpp    directory changes
+//   TMFtpRemote.cpp    directory changes, folders, deletes, renames,
+//                      moves, permissions
+//   TMFtpData.cpp      transfer type, passive and active data connections,
+//                      the network listing, the transfer abort
+//   TMFtpTransfer.cpp  downloads and uploads with resume
+//   TMFtpList.cpp      List and the listing cache
+//   TMFtpUrl.cpp       ftp:// addresses
+//
+// Sizes, offsets and byte counts are 64-bit throughout.
 
+#include "engine/FtpDataRules.h"
 #include "engine/FtpReplyAssembler.h"
 #include "engine/FtpTypes.h"
 #include "engine/TMSocket.h"
 #include "listing/FileInfo.h"
+#include "listing/ListingParser.h"
 #include "listing/ServerType.h"
+#include "platform/LocalFile.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTimer>
 
@@ -83,6 +95,14 @@ public:
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
+    // The folder of the listing cache (platform::cacheFolder() unless set);
+    // created when set.
+    QString CacheFolder() const { return cacheFolder_; }
+    void SetCacheFolder(const QString &folder);
+    // Deletes every listing cache file (the main window does this at the
+    // start and end of each session).
+    void EmptyCache();
+
     // ---- Published events (called before the listeners) ----
     TMFtpInfoEvent OnFtpInfo;
     TMFtpErrorEvent OnFtpError;
@@ -125,10 +145,7 @@ public:
     void SetRetryLogin(bool on) { retryLogin_ = on; }
     bool CanResume() const { return canResume_; }
     QByteArray CurrentDirectory() const { return currentDirectory_; }
-    // Non-folder and folder entries of the current directory's last listing.
-    const TMFtpFileInfoList &FileList() const { return fileList_; }
-    const TMFtpFileInfoList &FolderList() const { return folderList_; }
-    QByteArray LocalFile() const { return localFile_; }
+    QString LocalFile() const { return localFile_; }
     QByteArray RemoteFile() const { return remoteFile_; }
     QByteArray NewName() const { return newName_; }
     qint64 BytesTransferred() const { return bytesTransferred_; }
@@ -139,6 +156,10 @@ public:
     FtpError ErrorCode() const { return errorCode_; }
     QString ErrorText() const { return errorText_; }
     QByteArray LastReply() const { return lastReply_; }
+    const TMFtpFileInfoList &FileList() const { return fileList_; }
+    const TMFtpFileInfoList &FolderList() const { return folderList_; }
+    // The restart offset while a download or upload runs, otherwise 0.
+    qint64 ResumePosition() const;
 
     // ---- Operations ----
     // None of these waits except where noted; refusals (busy, not connected)
@@ -149,6 +170,22 @@ public:
     void Abort();
     void ChangeDirectory(const QByteArray &directory); // waits unless Asynchronous
     void ChangeDirectoryUp();                          // waits unless Asynchronous
+    void CreateDirectory(const QByteArray &name);      // waits unless Asynchronous
+    void RemoveDirectory(const QByteArray &name);      // waits unless Asynchronous
+    void DeleteFile(const QByteArray &name);           // waits unless Asynchronous
+    void RenameFile(const QByteArray &oldName, const QByteArray &newName); // waits unless Asynchronous
+    void RenameFiles(const QList<QByteArray> &oldNames, const QList<QByteArray> &newNames); // waits
+    void MoveFiles(const QList<QByteArray> &names, const QByteArray &targetDirectory);    // waits
+    void ChangeMode(const QByteArray &fileName, const QByteArray &mode); // waits unless Asynchronous
+    void List();            // from the cache, or from the network (waits unless Asynchronous)
+    void ClearFileCache();
+    int FolderIndex(const QByteArray &name) const;
+    void DownloadFile(const QByteArray &remoteFile, const QString &localFile); // always waits
+    void UploadFile(const QString &localFile, const QByteArray &remoteFile);   // waits unless Asynchronous
+    // Opens an ftp:// address (its bytes; percent-encoded bytes are decoded):
+    // reuses the session when it is for the same server and user, otherwise
+    // ends it and logs in anew; then enters the folder or downloads the file.
+    void OpenURL(const QByteArray &address);
 
 protected:
     void DoLookupDone() override;
@@ -167,6 +204,7 @@ private:
     void OnMessageReceived(int message);
     void HandleReadyMessage();
     void HandleQuitMessage();
+    void HandleListingReady();
     void RaiseNotify(int notifyIndex);
     TNotifyEvent *PublishedNotify(int notifyIndex);
     void ReportInfo(FtpInfo info, const QString &text = QString());
@@ -190,6 +228,7 @@ private:
     void OnControlTimeOut();
 
     // Login (TMFtpLogin.cpp)
+    void BeginLogin();
     void StartAttempt();
     void ScheduleAttempt(int delayMs);
     void OnRetryTimer();
@@ -212,13 +251,79 @@ private:
     void OnAcctReply(const QByteArray &reply);
     void OnSystReply(const QByteArray &reply);
     void OnRestProbeReply(const QByteArray &reply);
+    void OnRestProbeTypeReply(const QByteArray &reply);
     void OnRestResetReply(const QByteArray &reply);
     void OnInitialDirectoryReply(const QByteArray &reply);
     void OnLoginPwdReply(const QByteArray &reply);
 
-    // Directory changes (TMFtpRemote.cpp)
+    // Remote operations (TMFtpRemote.cpp)
     void OnCwdReply(const QByteArray &reply);
     void OnPwdReply(const QByteArray &reply);
+    void OnPlainCompletionReply(const QByteArray &reply);
+    void OnRmdReply(const QByteArray &reply);
+    void StartRenamePair();
+    void OnRenameTypeReply(const QByteArray &reply);
+    void OnRenameTargetSizeReply(const QByteArray &reply);
+    void OnRnfrReply(const QByteArray &reply);
+    void OnRntoReply(const QByteArray &reply);
+    void OnChmodReply(const QByteArray &reply);
+    QByteArray JoinWithCurrentDirectory(const QByteArray &name) const;
+    void RemoveCacheFiles(const QByteArray &directory);
+
+    // Data connections (TMFtpData.cpp)
+    enum class DataKind { Listing, Download, Upload };
+    void SetType(const QByteArray &letter, ReplyHandler continuation);
+    QByteArray TransferTypeLetter() const;
+    void PrepareDataConnection();
+    void OnPasvReply(const QByteArray &reply);
+    void InstallDataHandlers(DataKind kind);
+    void OnDataConnectionOpened();
+    void CloseDataSockets();
+    void StartNetworkListing();
+    void OnListingTypeReply(const QByteArray &reply);
+    void OnListingDataReady(const QByteArray &reply);
+    void OnListReply(const QByteArray &reply);
+    void ListingRead();
+    void ListingLine(const QByteArray &line);
+    void OnListingDataClosed();
+    void AbortTransfer();
+    bool ReadBlock(qint64 *received);
+
+    // Transfers (TMFtpTransfer.cpp)
+    void FailDataSetup(FtpError error);
+    void TruncateForOverwrite();
+    void EnsureTruncated();
+    void OnDownloadTypeReply(const QByteArray &reply);
+    void OnDownloadResumeTypeReply(const QByteArray &reply);
+    void OnDownloadSizeReply(const QByteArray &reply);
+    void OnRetrDataReady(const QByteArray &reply);
+    void OnRestRetrDataReady(const QByteArray &reply);
+    void OnDownloadRestReply(const QByteArray &reply);
+    void OnRetrReply(const QByteArray &reply);
+    void OnRetrReplyAfterLocalFailure(const QByteArray &reply);
+    void DownloadRead();
+    void OnTransferDataClosed();
+    void OnUploadTypeReply(const QByteArray &reply);
+    void OnUploadSizeReply(const QByteArray &reply);
+    void PrepareUpload();
+    void OnStorDataReady(const QByteArray &reply);
+    void OnRestStorDataReady(const QByteArray &reply);
+    void OnUploadRestReply(const QByteArray &reply);
+    void OnStorReply(const QByteArray &reply);
+    void OnStorCompletionReply(const QByteArray &reply);
+    void UploadWrite();
+    bool UploadPass();
+    void FinishUploadData();
+    void AbandonTransfer();
+
+    // Listing cache (TMFtpList.cpp)
+    QByteArray CachePath(const QByteArray &directory, char kind) const;
+
+    // ftp:// addresses (TMFtpUrl.cpp)
+    void GoToUrlDirectory();
+    void CompleteUrlLogin();
+    void OnUrlDirectoryReply(const QByteArray &reply);
+    void OnUrlFileDirectoryReply(const QByteArray &reply);
 
     // Properties
     bool asynchronous_ = true;
@@ -254,9 +359,7 @@ private:
     bool retryLogin_ = false;
     bool canResume_ = false;
     QByteArray currentDirectory_;
-    TMFtpFileInfoList fileList_;
-    TMFtpFileInfoList folderList_;
-    QByteArray localFile_;
+    QString localFile_;
     QByteArray remoteFile_;
     QByteArray newName_;
     qint64 bytesTransferred_ = 0;
@@ -279,6 +382,8 @@ private:
     bool itemPending_ = false;
     bool abortPendingNotify_ = false;
     bool abortRequested_ = false;
+    bool aborReplyOwed_ = false;  // ABOR was sent; its own reply is still to come
+    int aborPassThrough_ = 0;     // final replies before it (the RETR's)
     bool noopSupported_ = true;
     QTimer noopTimer_;
 
@@ -293,4 +398,44 @@ private:
     bool sizeSupported_ = true;
     int urlState_ = 0;
     QByteArray currentType_;
+
+    // Remote operations
+    QByteArray renameFrom_;
+    QByteArray removedDirectory_;
+    QList<QByteArray> renameOld_;
+    QList<QByteArray> renameNew_;
+    bool batchAborted_ = false;
+    QByteArray moveTargetPath_;
+    QByteArray urlPath_;
+
+    // Data connections and transfers
+    TMSocket *listenSocket_;
+    TMSocket *dataSocket_;
+    ReplyHandler dataReadyHandler_;
+    DataKind dataKind_ = DataKind::Listing;
+    platform::LocalFile file_;
+    qint64 restartOffset_ = 0;
+    qint64 uploadSize_ = 0;
+    qint64 remoteSize_ = 0;
+    bool dataClosed_ = false;
+    bool finalReplyOK_ = false;
+    bool truncatePending_ = false;
+    bool localWriteFailed_ = false;
+    bool acceptPending_ = false;
+    bool dataOpen_ = false;
+    bool storAccepted_ = false;
+    bool inDataRead_ = false;
+    bool inUploadWrite_ = false;
+    bool sendFileUsable_ = true;
+    QByteArray ioBuffer_;
+    ListingLineSplitter dataBuffer_;
+    TListingParser listingParser_;
+    TMFtpFileInfoList fileList_;
+    TMFtpFileInfoList folderList_;
+    TMFtpFileInfoList pendingFileList_;
+    TMFtpFileInfoList pendingFolderList_;
+
+    // Listing cache
+    QString cacheFolder_;
+    int today_ = 0;
 };

@@ -30,9 +30,16 @@ void TMFtp::SendSilent(const QByteArray &command, ReplyHandler handler)
 void TMFtp::SendLine(const QByteArray &command, ReplyHandler handler, bool logged)
 {
     logReplies_ = logged;
-    const QByteArray line = command + "\r\n";
     if (logged)
         ReportInfo(infoCommand, platform::decodeRemoteName(command));
+    if (command.contains('\r') || command.contains('\n') || command.contains('\0')) {
+        // A name holding a line break would end the command early and let
+        // the rest run as a command of its own; the server never sees it.
+        SetReplyHandler(handler);
+        DispatchReply("553 Name contains a line break or a zero byte.");
+        return;
+    }
+    const QByteArray line = command + "\r\n";
     const quint64 connection = controlSerial_;
     qint64 sent = 0;
     while (sent < line.size()) {
@@ -94,6 +101,14 @@ void TMFtp::ControlRead()
 void TMFtp::DispatchReply(const QByteArray &reply)
 {
     lastReply_ = reply;
+    if (aborReplyOwed_ && !IsPreliminary(reply)) {
+        if (aborPassThrough_ == 0) {
+            aborReplyOwed_ = false;
+            qCDebug(lcFtpEngine) << "reply to ABOR" << reply;
+            return;
+        }
+        --aborPassThrough_;
+    }
     if (replyHandler_.fn) {
         const ReplyHandler handler = replyHandler_;
         qCDebug(lcFtpEngine) << handler.name << "<-" << reply;
@@ -109,6 +124,7 @@ void TMFtp::FatalError(FtpError error)
     if (errorText_.isEmpty() && (error == errorLoginFailed || error == errorServerRefused))
         errorText_ = platform::decodeRemoteName(FinalReplyLine(lastReply_));
     ReportError(error);
+    AbandonTransfer();
     if (SocketConnected()) {
         Close();
     } else if (connecting_ && !connected_ && !retrying_) {

@@ -26,6 +26,13 @@ void TMFtp::Login()
         ReportInfo(infoBusy);
         return;
     }
+    urlState_ = 0;
+    BeginLogin();
+}
+
+void TMFtp::BeginLogin()
+{
+    busy_ = false;
     retryTimer_.stop();
     retrying_ = false;
     stopRetrying_ = false;
@@ -52,6 +59,7 @@ void TMFtp::StartAttempt()
     noopSupported_ = true;
     currentType_.clear();
     replies_.reset();
+    aborReplyOwed_ = false;
     --retriesLeft_;
 
     ++controlSerial_;
@@ -264,12 +272,32 @@ void TMFtp::OnSystReply(const QByteArray &reply)
 
 void TMFtp::OnRestProbeReply(const QByteArray &reply)
 {
+    if (reply.startsWith("501") && currentType_ != "I") {
+        // "501 Resuming transfers not allowed in ASCII mode." - the server
+        // knows REST but not in the type it starts with: ask again in the
+        // binary type, which transfers use.
+        currentType_ = "I";
+        SendCommand("TYPE I", FTP_HANDLER(OnRestProbeTypeReply));
+        return;
+    }
     if (IsIntermediate(reply)) {
         canResume_ = true;
         ReportInfo(infoResumeSupported, QStringLiteral("This site can resume broken downloads/uploads"));
         SendCommand("REST 0", FTP_HANDLER(OnRestResetReply));
         return;
     }
+    canResume_ = false;
+    ReportInfo(infoResumeNotSupported);
+    StartNavigation();
+}
+
+void TMFtp::OnRestProbeTypeReply(const QByteArray &reply)
+{
+    if (IsCompletion(reply)) {
+        SendCommand("REST 100", FTP_HANDLER(OnRestProbeReply));
+        return;
+    }
+    currentType_.clear();
     canResume_ = false;
     ReportInfo(infoResumeNotSupported);
     StartNavigation();
@@ -284,7 +312,9 @@ void TMFtp::OnRestResetReply(const QByteArray &)
 
 void TMFtp::StartNavigation()
 {
-    if (!initialDirectory_.isEmpty())
+    if (urlState_ != 0)
+        GoToUrlDirectory();
+    else if (!initialDirectory_.isEmpty())
         SendCommand("CWD " + initialDirectory_, FTP_HANDLER(OnInitialDirectoryReply));
     else
         SendCommand("PWD", FTP_HANDLER(OnLoginPwdReply));
@@ -325,6 +355,7 @@ void TMFtp::CompleteLogin()
 void TMFtp::OnControlClosed()
 {
     ++controlSerial_;
+    AbandonTransfer();
     if (retrying_)
         return;
 
@@ -375,6 +406,8 @@ void TMFtp::EndSession()
 {
     connected_ = false;
     connecting_ = false;
+    if (urlState_ == 2)
+        urlState_ = 0; // the address's login is over
     RestoreProxyTarget();
     ReportInfo(infoDisconnected, QStringLiteral("Disconnected"));
     platform::postMessage(this, QuitMessage);

@@ -178,6 +178,21 @@ qint64 TMSocket::Receive(char *buffer, qint64 size)
     return transfer(n, error);
 }
 
+qint64 TMSocket::SendFile(int fileFd, qint64 offset, qint64 count)
+{
+    int error = 0;
+    const qint64 n = socket_->sendFile(fileFd, offset, count, &error);
+    if (n == AsyncSocket::SendFileUnsupported || n == AsyncSocket::SendFileReadFailed) {
+        lastError_ = 0;
+        return n;
+    }
+    if (n == 0) {
+        lastError_ = 0;
+        return 0;
+    }
+    return transfer(n, error);
+}
+
 QString TMSocket::LocalAddress()
 {
     quint32 address = 0;

@@ -67,15 +67,18 @@ public:
     qint64 Send(const char *buffer, qint64 length);
     qint64 SendUrgent(const char *buffer, qint64 length);
     qint64 Receive(char *buffer, qint64 size);
+    // Sends file bytes straight from the file (see AsyncSocket::sendFile for
+    // the results below 0); socket errors land in LastError like Send's.
+    qint64 SendFile(int fileFd, qint64 offset, qint64 count);
     QString LocalAddress();
     quint16 LocalPort();
     void StartTimeout(int seconds);
+    // Closes the socket without OnDisconnect.
+    void CloseSilently();
 
 protected:
     virtual void DoLookupDone();
     bool event(QEvent *e) override;
-    // Closes the socket without OnDisconnect.
-    void CloseSilently();
 
 private:
     void onSocketEvent(int event, int error);

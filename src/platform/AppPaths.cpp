@@ -54,17 +54,20 @@ QString dataFolder()
     return folder;
 }
 
-QString configFilePath()
-{
-    return dataFolder() + QStringLiteral("/Config.ini");
-}
-
 QString cacheFolder()
 {
     const QString home = qEnvironmentVariable(HomeVariable).trimmed();
     if (!home.isEmpty())
-        return QDir::cleanPath(QDir(home).absolutePath()) + QStringLiteral("/cache");
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/FtpTempFile");
+        return QDir::cleanPath(QDir(home).absolutePath()) + QStringLiteral("/FtpTempFile");
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return base + QStringLiteral("/bramblewayftp/FtpTempFile");
+}
+
+QString configFilePath()
+{
+    return dataFolder() + QStringLiteral("/Config.ini");
 }
 
 } // namespace platform

@@ -21,8 +21,10 @@ QString dataFolder();
 // dataFolder() + "/Config.ini".
 QString configFilePath();
 
-// The listing cache's folder: BRAMBLEWAY_HOME + "/cache" when the variable
-// is set, else the per-user cache location + "/FtpTempFile". Not created here.
+// The folder of the listing cache (FtpTempFile): inside BRAMBLEWAY_HOME when
+// that is set, otherwise in the per-user cache folder
+// (~/.cache/bramblewayftp/FtpTempFile, or under $XDG_CACHE_HOME). Not created
+// here.
 QString cacheFolder();
 
 // Pure choice behind dataFolder(), for tests: `home` is the variable's value

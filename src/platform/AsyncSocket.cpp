@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -226,6 +227,37 @@ qint64 AsyncSocket::receive(char *buffer, qint64 size, int *error)
         return n;
     }
     *error = lastError();
+    return -1;
+}
+
+qint64 AsyncSocket::sendFile(int fileFd, qint64 offset, qint64 count, int *error)
+{
+    if (fd_ < 0) {
+        *error = WSAENOTSOCK;
+        return -1;
+    }
+    if (!connected_) {
+        *error = WSAENOTCONN;
+        return -1;
+    }
+    off_t at = off_t(offset);
+    ssize_t n;
+    do {
+        n = ::sendfile(fd_, fileFd, &at, size_t(count));
+    } while (n < 0 && errno == EINTR);
+    if (n >= 0) {
+        *error = 0;
+        return n;
+    }
+    const int err = errno;
+    *error = 0;
+    if (err == EINVAL || err == ENOSYS || err == EOVERFLOW || err == ESPIPE)
+        return SendFileUnsupported;
+    if (err == EIO || err == EBADF)
+        return SendFileReadFailed;
+    *error = winSockErrorFromErrno(err);
+    if (*error == WSAEWOULDBLOCK)
+        armWrite(mask_ & SocketWrite);
     return -1;
 }
 

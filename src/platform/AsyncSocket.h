@@ -57,6 +57,15 @@ public:
     qint64 send(const char *data, qint64 length, bool urgent, int *error);
     // Bytes received (> 0), 0 at the end of the stream, or -1 with *error set.
     qint64 receive(char *buffer, qint64 size, int *error);
+    // Sends up to `count` bytes of the open file `fileFd` from `offset` on
+    // without copying them through the program. Bytes accepted (> 0); 0 when
+    // the file ends before `offset`; -1 with *error set for socket errors
+    // (WSAEWOULDBLOCK as in send); SendFileUnsupported when the file cannot
+    // be sent this way (use read and send); SendFileReadFailed when reading
+    // the file failed.
+    static constexpr qint64 SendFileUnsupported = -2;
+    static constexpr qint64 SendFileReadFailed = -3;
+    qint64 sendFile(int fileFd, qint64 offset, qint64 count, int *error);
 
     int localAddress(quint32 *address, quint16 *port) const;
 

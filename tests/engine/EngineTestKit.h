@@ -46,12 +46,21 @@ struct Recorder {
         ftp.OnFtpBusy = event("Busy");
         ftp.OnAborted = event("Aborted");
         ftp.OnDirectoryChanged = event("DirectoryChanged");
+        ftp.OnListingDone = event("ListingDone");
+        ftp.OnFileReceived = event("FileReceived");
+        ftp.OnFileStored = event("FileStored");
+        ftp.OnFileRenamed = event("FileRenamed");
+        ftp.OnFileDeleted = event("FileDeleted");
+        ftp.OnDirectoryCreated = event("DirectoryCreated");
+        ftp.OnDirectoryDeleted = event("DirectoryDeleted");
     }
 
     int count(FtpInfo info) const { return int(infos.count(info)); }
     int count(FtpError error) const { return int(errors.count(error)); }
     int count(const QString &line) const { return int(lines.count(line)); }
     bool has(const QString &line) const { return lines.contains(line); }
+    bool hasEvent(const char *name) const { return lines.contains(QStringLiteral("event ") + QLatin1String(name)); }
+    int countEvent(const char *name) const { return int(lines.count(QStringLiteral("event ") + QLatin1String(name))); }
     QString dump() const { return lines.join(QLatin1Char('\n')); }
 };
 

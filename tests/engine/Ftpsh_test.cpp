@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 using testsupport::PyFtpdServer;
 
@@ -75,6 +77,40 @@ TEST(Ftpsh, FailingCommandsGiveNonZeroStatus)
 
     run = RunFtpsh("frobnicate\n");
     EXPECT_EQ(run.exitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Ftpsh, ListsTransfersAndManagesFiles)
+{
+    testsupport::ensureCoreApplication();
+    PyFtpdServer server;
+    ASSERT_TRUE(server.isRunning());
+    QDir root(server.root());
+    root.mkpath(QStringLiteral("目录"));
+    {
+        QFile f(root.filePath(QStringLiteral("one.txt")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("content");
+    }
+    QTemporaryDir local;
+    const QByteArray got = QFile::encodeName(local.filePath(QStringLiteral("got.txt")));
+    const QByteArray port = QByteArray::number(server.port());
+    const ShellRun run = RunFtpsh("open 127.0.0.1 " + port + " user pass\npassive off\nls\n"
+                                  "get one.txt " + got + "\nput " + got + " two.txt\nmkdir made\n"
+                                  "mv two.txt made\nchmod 600 one.txt\ndel one.txt\ncache off\nls\nquit\n");
+    const QString out = run.lines.join(QLatin1Char('\n'));
+    EXPECT_EQ(run.exitCode, 0) << out.toStdString();
+    EXPECT_EQ(run.lines.filter(QRegularExpression(QStringLiteral("^d\t目录\t\\d+\t"))).size(), 2) << out.toStdString();
+    EXPECT_EQ(run.lines.filter(QRegularExpression(QStringLiteral("^f\tone.txt\t7\t"))).size(), 1) << out.toStdString();
+    EXPECT_EQ(run.lines.filter(QRegularExpression(QStringLiteral("^d\tmade\t"))).size(), 1) << out.toStdString();
+    EXPECT_TRUE(run.lines.contains(QStringLiteral("transferred 7")));
+    QFile copy(root.filePath(QStringLiteral("made/two.txt")));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("content"));
+    EXPECT_FALSE(root.exists(QStringLiteral("one.txt")));
 }
 
 } // namespace

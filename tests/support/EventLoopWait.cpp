@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace testsupport {
@@ -10,6 +11,12 @@ void ensureCoreApplication()
 {
     if (QCoreApplication::instance())
         return;
+    // Settings and the listing cache of a test program go to a folder of its
+    // own, never to the user's.
+    if (qEnvironmentVariableIsEmpty("BRAMBLEWAY_HOME")) {
+        static QTemporaryDir home;
+        qputenv("BRAMBLEWAY_HOME", home.path().toLocal8Bit());
+    }
     static int argc = 1;
     static char name[] = "tests";
     static char *argv[] = {name, nullptr};

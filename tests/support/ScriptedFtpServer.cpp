@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace testsupport {
 
 ScriptedFtpServer::ScriptedFtpServer() : server_(new QTcpServer(this))
@@ -93,6 +95,10 @@ void ScriptedFtpServer::onNewConnection()
         lineBuffer_.clear();
         outgoing_.clear();
         closeWhenSent_ = false;
+        // Urgent bytes (the Telnet data mark of an abort) stay in the stream,
+        // so received() shows every byte in order.
+        const int on = 1;
+        ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_OOBINLINE, &on, sizeof on);
         connect(socket, &QTcpSocket::readyRead, this, &ScriptedFtpServer::onReadyRead);
         if (!greetings_.isEmpty())
             queue(greetings_.at(qMin(connections_ - 1, int(greetings_.size()) - 1)));
@@ -111,16 +117,135 @@ void ScriptedFtpServer::onReadyRead()
     while ((end = lineBuffer_.indexOf("\r\n")) >= 0) {
         const QByteArray line = lineBuffer_.left(end);
         lineBuffer_.remove(0, end + 2);
-        const QByteArray verb = line.split(' ').first().toUpper();
-        const auto found = replies_.constFind(verb);
-        if (found == replies_.constEnd() || found->isEmpty()) {
-            queue({"502 Command not implemented.\r\n"});
-            continue;
-        }
-        int &index = replyIndex_[verb];
-        queue(found->at(qMin(index, int(found->size()) - 1)));
-        ++index;
+        handleCommand(line);
     }
+}
+
+void ScriptedFtpServer::handleCommand(const QByteArray &rawLine)
+{
+    // Telnet bytes before a command ("\xff\xf4\xff\xf2ABOR") are not part of it.
+    QByteArray line = rawLine;
+    while (!line.isEmpty() && quint8(line.at(0)) >= 0xF0)
+        line.remove(0, 1);
+    const QByteArray verb = line.split(' ').first().toUpper();
+    if (verb == "ABOR" && dataSocket_) {
+        dataRunning_ = false;
+        dataSocket_->abort();
+    }
+    const auto found = replies_.constFind(verb);
+    const bool scripted = found != replies_.constEnd() && !found->isEmpty();
+    if (!scripted && !dataActions_.isEmpty() && verb == "PASV") {
+        queue({"227 Entering Passive Mode (" + openPassiveListener() + ").\r\n"});
+        return;
+    }
+    if (!scripted && !dataActions_.isEmpty() && verb == "PORT") {
+        const QList<QByteArray> f = line.mid(5).trimmed().split(',');
+        if (f.size() == 6) {
+            activeHost_ = f[0] + '.' + f[1] + '.' + f[2] + '.' + f[3];
+            activePort_ = quint16(f[4].toInt() * 256 + f[5].toInt());
+            passiveMode_ = false;
+        }
+        queue({"200 PORT command successful.\r\n"});
+        return;
+    }
+    if (!scripted && dataActions_.contains(verb)) {
+        startData(dataActions_.value(verb));
+        return;
+    }
+    if (!scripted) {
+        queue({"502 Command not implemented.\r\n"});
+        return;
+    }
+    int &index = replyIndex_[verb];
+    queue(found->at(qMin(index, int(found->size()) - 1)));
+    ++index;
+}
+
+void ScriptedFtpServer::setDataAction(const QByteArray &verb, const DataAction &action)
+{
+    dataActions_[verb.toUpper()] = action;
+}
+
+bool ScriptedFtpServer::dataConnectionOpen() const
+{
+    return dataSocket_ && dataSocket_->state() == QAbstractSocket::ConnectedState;
+}
+
+QByteArray ScriptedFtpServer::openPassiveListener()
+{
+    delete dataListener_;
+    dataListener_ = new QTcpServer(this);
+    dataListener_->listen(QHostAddress::LocalHost, 0);
+    passiveMode_ = true;
+    connect(dataListener_, &QTcpServer::newConnection, this, [this] {
+        QTcpSocket *socket = dataListener_->nextPendingConnection();
+        if (!socket)
+            return;
+        ++dataConnections_;
+        if (dataSocket_)
+            dataSocket_->deleteLater();
+        dataSocket_ = socket;
+        if (dataRunning_)
+            onDataSocketReady();
+    });
+    const quint16 port = dataListener_->serverPort();
+    return "127,0,0,1," + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
+}
+
+void ScriptedFtpServer::startData(const DataAction &action)
+{
+    currentData_ = action;
+    dataRunning_ = true;
+    queue({action.preliminary});
+    if (passiveMode_) {
+        if (dataSocket_ && dataSocket_->state() == QAbstractSocket::ConnectedState)
+            onDataSocketReady();
+        return;
+    }
+    auto *socket = new QTcpSocket(this);
+    if (dataSocket_)
+        dataSocket_->deleteLater();
+    dataSocket_ = socket;
+    connect(socket, &QTcpSocket::connected, this, [this] {
+        ++dataConnections_;
+        onDataSocketReady();
+    });
+    socket->connectToHost(QString::fromLatin1(activeHost_), activePort_);
+}
+
+void ScriptedFtpServer::onDataSocketReady()
+{
+    QTcpSocket *socket = dataSocket_;
+    if (!socket || !dataRunning_)
+        return;
+    if (currentData_.upload) {
+        uploaded_.clear();
+        const auto take = [this, socket] { uploaded_ += socket->readAll(); };
+        connect(socket, &QTcpSocket::readyRead, this, take);
+        connect(socket, &QTcpSocket::disconnected, this, [this, take] {
+            take();
+            finishData();
+        });
+        take();
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            finishData();
+        return;
+    }
+    socket->write(currentData_.data);
+    if (currentData_.keepOpen)
+        return;
+    connect(socket, &QTcpSocket::disconnected, this, &ScriptedFtpServer::finishData);
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState)
+        finishData();
+}
+
+void ScriptedFtpServer::finishData()
+{
+    if (!dataRunning_)
+        return;
+    dataRunning_ = false;
+    queue({currentData_.final});
 }
 
 void ScriptedFtpServer::send(const QByteArray &bytes)

@@ -21,6 +21,17 @@ struct ServerAction {
     bool closeAfter = false; // hang up once they are sent
 };
 
+// What a data command does with the data connection: the preliminary reply,
+// then the data sent (downloads, listings) or received until the client
+// closes (uploads), the connection closed, then the final reply.
+struct DataAction {
+    QByteArray preliminary = "150 Opening data connection.\r\n";
+    QByteArray data;
+    QByteArray final = "226 Transfer complete.\r\n";
+    bool upload = false;
+    bool keepOpen = false; // send the data, then wait (for ABOR)
+};
+
 class ScriptedFtpServer : public QObject
 {
     Q_OBJECT
@@ -44,6 +55,15 @@ public:
     // USER 331, PASS 230, SYST UNIX, REST 350, PWD "/", CWD 250, NOOP 200, QUIT 221.
     void scriptStandardSession();
 
+    // Data connections: PASV is answered with a fresh listening port on
+    // 127.0.0.1 and PORT with 200 (unless replies for them are scripted), and
+    // `verb` runs `action` over the connection. ABOR closes a held data
+    // connection before its scripted reply.
+    void setDataAction(const QByteArray &verb, const DataAction &action);
+    QByteArray uploaded() const { return uploaded_; }
+    int dataConnectionCount() const { return dataConnections_; }
+    bool dataConnectionOpen() const;
+
     // Writes every reply in pieces of `bytes` bytes, each in its own turn of
     // the event loop (0 writes whole replies).
     void setWriteChunk(int bytes);
@@ -63,6 +83,11 @@ private:
     void onReadyRead();
     void queue(const ServerAction &action);
     void flushSome();
+    void handleCommand(const QByteArray &line);
+    QByteArray openPassiveListener();
+    void startData(const DataAction &action);
+    void onDataSocketReady();
+    void finishData();
 
     QTcpServer *server_;
     QPointer<QTcpSocket> client_;
@@ -76,6 +101,17 @@ private:
     int connections_ = 0;
     int writeChunk_ = 0;
     bool flushScheduled_ = false;
+
+    QHash<QByteArray, DataAction> dataActions_;
+    QTcpServer *dataListener_ = nullptr;
+    QPointer<QTcpSocket> dataSocket_;
+    QByteArray activeHost_;
+    quint16 activePort_ = 0;
+    bool passiveMode_ = false;
+    bool dataRunning_ = false;
+    DataAction currentData_;
+    QByteArray uploaded_;
+    int dataConnections_ = 0;
 };
 
 } // namespace testsupport

@@ -10,8 +10,14 @@ import os
 import sys
 import threading
 
+import warnings
+
+with warnings.catch_warnings():
+    warnings.simplefilter("ignore", DeprecationWarning)
+    import asynchat  # what pyftpdlib's handlers are built on
+
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -26,6 +32,8 @@ def main():
                     help="exit when standard input closes")
     ap.add_argument("--encoding", default="utf8",
                     help="byte encoding of file names on the wire")
+    ap.add_argument("--rate", type=int, default=0,
+                    help="limit data connections to this many bytes per second")
     args = ap.parse_args()
 
     os.makedirs(args.root, exist_ok=True)
@@ -41,6 +49,18 @@ def main():
         # no delay between a refused PASS and the next reply: tests retry fast
         auth_failed_timeout = 0
         use_sendfile = False
+        # File names travel as the bytes they have on disk (UTF-8 or GBK),
+        # both ways, instead of being replaced with "?".
+        unicode_errors = "surrogateescape"
+
+        def push(self, s):
+            asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+
+    if args.rate > 0:
+        class Throttled(ThrottledDTPHandler):
+            read_limit = args.rate
+            write_limit = args.rate
+        Handler.dtp_handler = Throttled
 
     server = FTPServer(("127.0.0.1", args.port), Handler)
     server.max_cons = 64

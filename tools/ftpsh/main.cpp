@@ -11,10 +11,31 @@
 //   cdup                             change to the parent directory
 //   set retries|retryinterval|timeout|noop N
 //   set initialdir DIR
+//   ls                               list the current directory; prints the
+//                                    entries, folders first, one row each:
+//                                    d|f TAB name TAB size TAB date TAB
+//                                    attributes TAB owner TAB group TAB link
+//   get REMOTE LOCAL                 download
+//   put LOCAL REMOTE                 upload
+//   resume on|off                    answer to "resume?": Resume or Overwrite
+//   mkdir DIR, rmdir DIR, del NAME   create, remove, delete
+//   ren OLD NEW                      rename (an existing NEW is overwritten
+//                                    only with "overwrite on")
+//   overwrite on|off                 answer to "overwrite on rename?"
+//   mv NAME... DIR                   move names into a folder
+//   chmod MODE NAME                  SITE CHMOD
+//   passive on|off                   PASV or PORT data connections
+//   type a|i                         transfer type
+//   cache on|off                     use the listing cache for ls
+//   url ADDRESS                      open an ftp:// address (a file named by
+//                                    it is saved under its name in the
+//                                    current local folder)
 //   quit                             end the session and exit
+// Names are sent as the bytes given.
 
 #include "engine/TMFtp.h"
 #include "platform/EventLoop.h"
+#include "platform/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -57,16 +78,29 @@ public:
             ++errors_;
             PrintLine(QStringLiteral("error %1 %2").arg(QLatin1String(FtpErrorName(error)), Escaped(text)));
         };
-        ftp_.OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &) {
-            // No one to ask: give up, as a cancelled prompt does.
+        ftp_.OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &value) {
             PrintLine(QStringLiteral("need %1").arg(QLatin1String(FtpInfoNeededName(need))));
-            ftp_.SetRetryLogin(false);
-            if (ftp_.Connecting())
-                ftp_.Disconnect();
+            switch (need) {
+            case needResumeDecision:
+                value = resume_ ? QStringLiteral("Resume") : QStringLiteral("Overwrite");
+                break;
+            case needOverwriteConfirm:
+                value = overwrite_ ? QStringLiteral("Overwrite") : QString();
+                break;
+            case needLocalFile:
+                break; // the remote name, in the current folder
+            default:
+                // No one to ask: give up, as a cancelled prompt does.
+                ftp_.SetRetryLogin(false);
+                if (ftp_.Connecting())
+                    ftp_.Disconnect();
+                break;
+            }
         };
         ftp_.OnLoggedIn = [this](QObject *) { loggedInEvents_++; };
         ftp_.OnFtpQuit = [this](QObject *) { quitEvents_++; };
         ftp_.OnDirectoryChanged = [this](QObject *) { directoryEvents_++; };
+        ftp_.OnFtpReady = [this](QObject *) { readyEvents_++; };
     }
 
     // Runs one command line; returns the exit status to stop with, or -1 to go on.
@@ -94,6 +128,63 @@ public:
             return ChangeDirectory(QByteArray(), true) ? -1 : 1;
         if (verb == "set")
             return Set(args) ? -1 : 2;
+        if (verb == "ls")
+            return ListDirectory() ? -1 : 1;
+        if (verb == "get" || verb == "put") {
+            if (args.size() != 2)
+                return Fail("usage: get REMOTE LOCAL | put LOCAL REMOTE");
+            return Transfer(verb == "get", args.at(0), args.at(1)) ? -1 : 1;
+        }
+        if (verb == "resume" || verb == "overwrite" || verb == "passive" || verb == "cache") {
+            const bool on = rest == "on";
+            if (!on && rest != "off")
+                return Fail("usage: resume|overwrite|passive|cache on|off");
+            if (verb == "resume")
+                resume_ = on;
+            else if (verb == "overwrite")
+                overwrite_ = on;
+            else if (verb == "passive")
+                ftp_.SetPassive(on);
+            else
+                ftp_.SetCache(on);
+            return -1;
+        }
+        if (verb == "type") {
+            if (rest != "a" && rest != "i")
+                return Fail("usage: type a|i");
+            ftp_.SetTransferMode(rest == "a" ? AsciiTransfer : BinaryTransfer);
+            return -1;
+        }
+        if (verb == "mkdir" || verb == "rmdir" || verb == "del") {
+            if (rest.isEmpty())
+                return Fail("usage: mkdir|rmdir|del NAME");
+            return Simple([&] {
+                if (verb == "mkdir")
+                    ftp_.CreateDirectory(rest);
+                else if (verb == "rmdir")
+                    ftp_.RemoveDirectory(rest);
+                else
+                    ftp_.DeleteFile(rest);
+            }) ? -1 : 1;
+        }
+        if (verb == "ren") {
+            if (args.size() != 2)
+                return Fail("usage: ren OLD NEW");
+            return Simple([&] { ftp_.RenameFile(args.at(0), args.at(1)); }) ? -1 : 1;
+        }
+        if (verb == "mv") {
+            if (args.size() < 2)
+                return Fail("usage: mv NAME... DIR");
+            const QList<QByteArray> names = args.mid(0, args.size() - 1);
+            return Simple([&] { ftp_.MoveFiles(names, args.last()); }) ? -1 : 1;
+        }
+        if (verb == "chmod") {
+            if (args.size() != 2)
+                return Fail("usage: chmod MODE NAME");
+            return Simple([&] { ftp_.ChangeMode(args.at(1), args.at(0)); }) ? -1 : 1;
+        }
+        if (verb == "url")
+            return OpenUrl(rest) ? -1 : 1;
         if (verb == "quit") {
             Quit();
             return 0;
@@ -154,6 +245,86 @@ private:
         return ftp_.ChangeDirOK() && errors_ == errorsBefore && ftp_.Connected();
     }
 
+    // Runs an operation that ends with a ready message; true without errors.
+    template <typename Start>
+    bool Simple(Start start)
+    {
+        const int before = readyEvents_;
+        const int errorsBefore = errors_;
+        start();
+        Wait([&] { return readyEvents_ > before || !ftp_.Connected(); });
+        Wait([&] { return !ftp_.Busy(); });
+        return errors_ == errorsBefore && ftp_.Connected() && readyEvents_ > before;
+    }
+
+    static void PutField(QByteArray &row, QByteArrayView field)
+    {
+        row += '\t';
+        QByteArray text = platform::decodeRemoteName(field.toByteArray()).toUtf8();
+        text.replace('\\', "\\\\").replace('\t', "\\t").replace('\r', "\\r").replace('\n', "\\n");
+        row += text;
+    }
+
+    static void PrintEntries(const TMFtpFileInfoList &list, char kind)
+    {
+        for (int i = 0; i < list.Count(); ++i) {
+            QByteArray row(1, kind);
+            for (const TFileInfoField field : {fiFileName, fiFileSize, fiModifiedDate, fiAttributes, fiOwner, fiGroup,
+                                               fiLinkTo})
+                PutField(row, list.Field(field, i));
+            row += '\n';
+            std::fwrite(row.constData(), 1, size_t(row.size()), stdout);
+        }
+        std::fflush(stdout);
+    }
+
+    bool ListDirectory()
+    {
+        if (!ftp_.Connected())
+            return Fail("not connected") < 0;
+        if (!Simple([&] { ftp_.List(); }))
+            return false;
+        PrintLine(ftp_.FromCache() ? QStringLiteral("listing from cache") : QStringLiteral("listing from server"));
+        PrintEntries(ftp_.FolderList(), 'd');
+        PrintEntries(ftp_.FileList(), 'f');
+        return true;
+    }
+
+    bool Transfer(bool download, const QByteArray &first, const QByteArray &second)
+    {
+        bool ok;
+        if (download) {
+            ok = Simple([&] { ftp_.DownloadFile(first, QString::fromLocal8Bit(second)); });
+            ok = ok && ftp_.TransferOK();
+        } else {
+            ok = Simple([&] { ftp_.UploadFile(QString::fromLocal8Bit(first), second); });
+            ok = ok && ftp_.TransferOK();
+        }
+        PrintLine(QStringLiteral("transferred %1").arg(ftp_.BytesTransferred()));
+        return ok;
+    }
+
+    bool OpenUrl(const QByteArray &address)
+    {
+        const int errorsBefore = errors_;
+        const int directoryBefore = directoryEvents_;
+        const int readyBefore = readyEvents_;
+        const int quitBefore = quitEvents_;
+        ftp_.OpenURL(address);
+        // Done when the folder was entered, a download ended, or the session
+        // is over for good.
+        Wait([&] {
+            return (directoryEvents_ > directoryBefore && !ftp_.Busy())
+                || (readyEvents_ > readyBefore && !ftp_.Busy() && ftp_.Operation() == opNone
+                    && !ftp_.LocalFile().isEmpty())
+                || (quitEvents_ > quitBefore && !ftp_.Connecting() && !ftp_.Busy() && !ftp_.Connected())
+                || (errors_ > errorsBefore && !ftp_.Busy() && !ftp_.Connecting());
+        });
+        if (ftp_.Connected())
+            PrintLine(QStringLiteral("pwd ") + QString::fromUtf8(ftp_.CurrentDirectory()));
+        return errors_ == errorsBefore && ftp_.Connected();
+    }
+
     bool Set(const QList<QByteArray> &args)
     {
         const QByteArray name = args.value(0).toLower();
@@ -190,6 +361,9 @@ private:
     int loggedInEvents_ = 0;
     int quitEvents_ = 0;
     int directoryEvents_ = 0;
+    int readyEvents_ = 0;
+    bool resume_ = true;
+    bool overwrite_ = false;
 };
 
 } // namespace

@@ -1,0 +1,326 @@
+// Data connections: the transfer type, passive and active set-up, the
+// network listing and the transfer abort.
+
+#include "engine/TMFtp.h"
+
+#include "engine/TMFtpInternal.h"
+#include "platform/EventLoop.h"
+#include "platform/TextCodec.h"
+#include "platform/WinSock.h"
+
+#include <QThread>
+
+using namespace ftp;
+
+namespace {
+const char *const AccessDeniedText = "Access denied or file not found";
+// Bytes per read from a data connection. Larger blocks mean fewer system
+// calls; nothing observable depends on the size.
+constexpr qsizetype IoBlockSize = 256 * 1024;
+// Reads per read event: more waiting data raises the event again, so a fast
+// sender cannot keep the event loop from the control connection.
+constexpr int MaxReadsPerEvent = 64;
+constexpr int AbortPauseMs = 1000;
+} // namespace
+
+// ---- Transfer type ----
+
+void TMFtp::SetType(const QByteArray &letter, ReplyHandler continuation)
+{
+    if (letter != currentType_) {
+        currentType_ = letter;
+        SendCommand("TYPE " + letter, continuation);
+        return;
+    }
+    SetReplyHandler(continuation);
+    (this->*continuation.fn)("299");
+}
+
+QByteArray TMFtp::TransferTypeLetter() const
+{
+    return transferMode_ == BinaryTransfer ? QByteArray("I") : QByteArray("A");
+}
+
+// ---- Data connection preparation ----
+
+void TMFtp::CloseDataSockets()
+{
+    dataSocket_->CloseSilently();
+    listenSocket_->CloseSilently();
+}
+
+void TMFtp::PrepareDataConnection()
+{
+    if (passive_) {
+        SendCommand("PASV", FTP_HANDLER(OnPasvReply));
+        return;
+    }
+    CloseDataSockets();
+    listenSocket_->OnAccept = nullptr;
+    const QString local = LocalAddress();
+    listenSocket_->SetServer(local);
+    listenSocket_->SetPort(0);
+    listenSocket_->SetAddress(local);
+    listenSocket_->SetPort(0);
+    listenSocket_->CreateSocket();
+    if (listenSocket_->LastError() == 0)
+        listenSocket_->Listen();
+    const quint16 port = listenSocket_->LastError() == 0 ? listenSocket_->LocalPort() : 0;
+    if (local.isEmpty() || port == 0) {
+        CloseDataSockets();
+        FailDataSetup(errorDataConnection);
+        return;
+    }
+    // Servers connect as soon as they read PORT, often before their reply
+    // ("200 Active data connection established."): a caller that comes
+    // before the command is ready to take it is taken then.
+    acceptPending_ = false;
+    listenSocket_->OnAccept = [this](QObject *) { acceptPending_ = true; };
+    dataBuffer_.clear();
+    SendCommand("PORT " + PortArgument(local, port), dataReadyHandler_);
+}
+
+void TMFtp::OnPasvReply(const QByteArray &reply)
+{
+    QString address;
+    quint16 port = 0;
+    if (!IsCompletion(reply) || !dataReadyHandler_.fn || !ParsePasvReply(reply, &address, &port)) {
+        // "227 Entering Passive Mode" without the six numbers is refused too.
+        FailDataSetup(errorCommandFailed);
+        return;
+    }
+    CloseDataSockets();
+    dataSocket_->SetServer(address);
+    dataSocket_->SetAddress(address);
+    dataSocket_->SetPort(port);
+    dataSocket_->CreateSocket();
+    dataSocket_->OnConnect = nullptr;
+    dataSocket_->OnRead = nullptr;
+    dataSocket_->OnWrite = nullptr;
+    dataSocket_->OnDisconnect = nullptr;
+    dataSocket_->SetReportWouldBlock(false);
+    dataSocket_->Connect();
+    dataBuffer_.clear();
+    if (dataSocket_->LastError() != 0) {
+        FatalError(errorDataConnection);
+        return;
+    }
+    const ReplyHandler ready = dataReadyHandler_;
+    SetReplyHandler(ready);
+    (this->*ready.fn)("299");
+}
+
+void TMFtp::InstallDataHandlers(DataKind kind)
+{
+    dataKind_ = kind;
+    dataOpen_ = false;
+    storAccepted_ = false;
+    dataSocket_->OnRead = nullptr;
+    dataSocket_->OnWrite = nullptr;
+    switch (kind) {
+    case DataKind::Listing:
+        dataSocket_->OnRead = [this](QObject *) { ListingRead(); };
+        dataSocket_->OnDisconnect = [this](QObject *) { OnListingDataClosed(); };
+        break;
+    case DataKind::Download:
+        dataSocket_->OnRead = [this](QObject *) { DownloadRead(); };
+        dataSocket_->OnDisconnect = [this](QObject *) { OnTransferDataClosed(); };
+        break;
+    case DataKind::Upload:
+        dataSocket_->OnWrite = [this](QObject *) { UploadWrite(); };
+        dataSocket_->OnDisconnect = [this](QObject *) { OnTransferDataClosed(); };
+        break;
+    }
+    if (ioBuffer_.isEmpty())
+        ioBuffer_.resize(IoBlockSize);
+    const auto opened = [this](QObject *) { OnDataConnectionOpened(); };
+    if (passive_) {
+        dataSocket_->OnConnect = opened;
+    } else {
+        listenSocket_->OnAccept = opened;
+        if (acceptPending_) {
+            acceptPending_ = false;
+            OnDataConnectionOpened();
+        }
+    }
+}
+
+void TMFtp::OnDataConnectionOpened()
+{
+    if (!passive_) {
+        // One data connection per command: a second caller is not taken.
+        listenSocket_->OnAccept = nullptr;
+        dataSocket_->Accept(*listenSocket_);
+    }
+    const int error = dataSocket_->LastError();
+    if (error == 0) {
+        bytesTransferred_ = qMax<qint64>(0, restartOffset_);
+        opOK_ = true;
+        dataOpen_ = true;
+        if (dataKind_ == DataKind::Upload) {
+            uploadSize_ = file_.size();
+            dataSocket_->SetReportWouldBlock(true);
+            if (storAccepted_)
+                UploadWrite();
+        } else {
+            dataSocket_->SetReportWouldBlock(false);
+        }
+        return;
+    }
+    if (abortRequested_ || (dataKind_ != DataKind::Upload && error == platform::WSAENOTSOCK))
+        return;
+    FatalError(errorDataConnection);
+}
+
+// Receives one block into ioBuffer_. False on a socket error (already
+// handled); *received is 0 when nothing waits or the data has ended.
+bool TMFtp::ReadBlock(qint64 *received)
+{
+    *received = dataSocket_->Receive(ioBuffer_.data(), ioBuffer_.size());
+    const int error = dataSocket_->LastError();
+    if (error == 0)
+        return true;
+    *received = 0;
+    if (!abortRequested_ && error != platform::WSAENOTSOCK)
+        FatalError(errorDataConnection);
+    return false;
+}
+
+// ---- Network listing ----
+
+void TMFtp::StartNetworkListing()
+{
+    SetType("A", FTP_HANDLER(OnListingTypeReply));
+}
+
+void TMFtp::OnListingTypeReply(const QByteArray &reply)
+{
+    dataClosed_ = false;
+    finalReplyOK_ = false;
+    if (!IsCompletion(reply)) {
+        ReportError(errorCommandFailed);
+        PostReady();
+        return;
+    }
+    dataReadyHandler_ = FTP_HANDLER(OnListingDataReady);
+    PrepareDataConnection();
+}
+
+void TMFtp::OnListingDataReady(const QByteArray &reply)
+{
+    if (!IsCompletion(reply)) {
+        CloseDataSockets();
+        ReportError(errorCommandFailed);
+        PostReady();
+        return;
+    }
+    InstallDataHandlers(DataKind::Listing);
+    pendingFileList_.Clear();
+    pendingFolderList_.Clear();
+    listingParser_.Reset();
+    dataBuffer_.clear();
+    ReportInfo(infoListingStart);
+    SendCommand(fileMask_.isEmpty() ? QByteArray("LIST") : "LIST " + fileMask_, FTP_HANDLER(OnListReply));
+}
+
+void TMFtp::OnListReply(const QByteArray &reply)
+{
+    if (IsPreliminary(reply))
+        return;
+    if (IsCompletion(reply)) {
+        finalReplyOK_ = true;
+        if (dataClosed_)
+            PostReady();
+        return;
+    }
+    CloseDataSockets();
+    errorText_ = QString::fromLatin1(AccessDeniedText);
+    ReportError(errorAccessDenied);
+    PostReady();
+}
+
+void TMFtp::ListingRead()
+{
+    if (inDataRead_)
+        return;
+    inDataRead_ = true;
+    for (int reads = 0; reads < MaxReadsPerEvent; ++reads) {
+        qint64 n = 0;
+        if (!ReadBlock(&n) || n <= 0)
+            break;
+        bytesTransferred_ += n;
+        dataBuffer_.append(ioBuffer_.constData(), n);
+        while (std::optional<QByteArray> line = dataBuffer_.nextLine())
+            ListingLine(*line);
+    }
+    inDataRead_ = false;
+}
+
+void TMFtp::ListingLine(const QByteArray &line)
+{
+    try {
+        ReportInfo(infoListingLine, platform::decodeRemoteName(line));
+        const TListingLineResult result =
+            listingParser_.AddListingLine(serverType_, line, pendingFolderList_, pendingFileList_);
+        if (result == llFolder) {
+            const QByteArrayView name = pendingFolderList_.FileName(pendingFolderList_.Count() - 1);
+            ReportInfo(infoDirectoryFound, platform::decodeRemoteName(name.toByteArray()));
+        }
+    } catch (const std::exception &) {
+        // this line only
+    }
+}
+
+void TMFtp::OnListingDataClosed()
+{
+    ReportInfo(infoListingDataClosed);
+    dataSocket_->OnConnect = nullptr;
+    ListingRead();
+    // "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 last" with no line end after it
+    if (const QByteArray rest = dataBuffer_.takeRest(); !rest.isEmpty())
+        ListingLine(rest);
+    CloseDataSockets();
+    ReportInfo(infoListingReceived);
+    ReportInfo(infoDataClosed);
+    dataClosed_ = true;
+    if (finalReplyOK_)
+        PostReady();
+}
+
+// ---- Abort ----
+
+void TMFtp::AbortTransfer()
+{
+    if (abortRequested_)
+        return;
+    abortRequested_ = true;
+    if (CheckSocketError()) {
+        PostReady();
+        return;
+    }
+    static const char interruptProcess[] = {char(0xFF), char(0xF4)};
+    qint64 sent = 0;
+    while (sent < 2) {
+        sent += Send(interruptProcess + sent, 2 - sent);
+        if (LastError() != 0 || SocketHandle() < 0)
+            return;
+        if (sent < 2)
+            platform::pumpEvents();
+    }
+    static const char dataMark[] = {char(0xFF), char(0xF2)};
+    SendUrgent(dataMark, 2);
+    if (LastError() != 0) {
+        PostReady();
+        return;
+    }
+    if (operation_ == opDownload) {
+        // The replies (426 among them) go to the handler of the RETR. ABOR
+        // has a reply of its own ("226 ABOR command successful.") after the
+        // RETR's; it must not be taken for the reply to a later command.
+        aborReplyOwed_ = true;
+        aborPassThrough_ = finalReplyOK_ ? 0 : 1;
+        SendCommand("ABOR", replyHandler_);
+        WaitWhileBusy();
+    }
+    QThread::msleep(AbortPauseMs);
+}
