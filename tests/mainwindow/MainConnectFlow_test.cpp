@@ -5,6 +5,7 @@
 #include "engine/TMFtp.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Startup.h"
+#include "platform/AppPaths.h"
 #include "platform/HostLookup.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/SiteManage.h"
@@ -328,8 +329,8 @@ TEST_F(ConnectFlow, DisconnectEndsTheSessionAndClearsItsTraces)
     ASSERT_TRUE(waitLoggedIn(*main)) << log(*main);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("BramblewayFTP软件 [DEMO.HOST]"));
 
-    QFile cached(dir.filePath(QStringLiteral("cache/127.0.0.1.cachef")));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("cache/keep"))));
+    QFile cached(platform::cacheFolder() + QStringLiteral("/127.0.0.1.cachef"));
+    ASSERT_TRUE(QDir().mkpath(platform::cacheFolder() + QStringLiteral("/keep")));
     ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
     cached.close();
     new QTreeWidgetItem(main->queueList(), QStringList{QStringLiteral("entry")});
@@ -342,5 +343,5 @@ TEST_F(ConnectFlow, DisconnectEndsTheSessionAndClearsItsTraces)
     EXPECT_EQ(main->queueList()->topLevelItemCount(), 0);
     EXPECT_TRUE(main->MFtp1()->InitialDirectory().isEmpty());
     EXPECT_FALSE(cached.exists());
-    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("cache/keep"))).exists());
+    EXPECT_TRUE(QDir(platform::cacheFolder() + QStringLiteral("/keep")).exists());
 }
