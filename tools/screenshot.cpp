@@ -84,8 +84,12 @@ bool runSession(TMFtp *ftp, quint16 port)
     if (!pumpUntil([ftp] { return ftp->LoggedIn() || (!ftp->Connecting() && !ftp->Connected()); })
         || !ftp->LoggedIn())
         return false;
+    // The window lists the start folder after the login; let it finish.
+    if (!pumpUntil([ftp] { return !ftp->Busy(); }))
+        return false;
     ftp->ChangeDirectory("pub");
-    return pumpUntil([ftp] { return !ftp->Busy(); });
+    return pumpUntil([ftp] { return !ftp->Busy() && ftp->CurrentDirectory() == "/pub"; })
+        && pumpUntil([ftp] { return !ftp->Busy(); });
 }
 
 } // namespace
