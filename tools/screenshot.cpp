@@ -29,6 +29,7 @@
 #include <QTreeView>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -54,7 +55,17 @@ bool pumpUntil(const std::function<bool()> &done)
 // The test server on a free port; 0 when it did not start.
 quint16 startServer(QProcess &server, const QString &root)
 {
-    QDir(root).mkpath(QStringLiteral("pub/软件"));
+    for (const char *folder : {"pub/软件", "pub/文档", "pub/incoming"})
+        QDir(root).mkpath(QString::fromUtf8(folder));
+    const struct { const char *name; int size; } files[] = {
+        {"pub/README.txt", 2310}, {"pub/年度报告.pdf", 1843201}, {"pub/会议纪要.doc", 48640},
+        {"pub/photo_0001.jpg", 314572}, {"pub/release-1.0.tar.gz", 5242880}, {"pub/安装说明.txt", 812},
+    };
+    for (const auto &f : files) {
+        QFile file(root + QLatin1Char('/') + QString::fromUtf8(f.name));
+        if (file.open(QIODevice::WriteOnly))
+            file.resize(f.size);
+    }
     server.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(BW_FTPD_SCRIPT), QStringLiteral("--port"), QStringLiteral("0"),
                   QStringLiteral("--watch-stdin"), QStringLiteral("--root"), root, QStringLiteral("--user"),
