@@ -101,17 +101,19 @@ void ConvertListDateInto(QByteArrayView Text, QByteArray &Out)
 {
     const char *month = nullptr;
     int monthNumber = 0;
-    switch (At(Text, 0)) {
-    case 'J':
-        monthNumber = At(Text, 1) == 'a' ? 1 : At(Text, 2) == 'n' ? 6 : 7;
+    // Month names compare without regard to case: some servers write "JAN".
+    const auto lower = [&](qsizetype i) { return char(QChar::toLower(uchar(At(Text, i)))); };
+    switch (lower(0)) {
+    case 'j':
+        monthNumber = lower(1) == 'a' ? 1 : lower(2) == 'n' ? 6 : 7;
         break;
-    case 'F': monthNumber = 2; break;
-    case 'M': monthNumber = At(Text, 2) == 'r' ? 3 : 5; break;
-    case 'A': monthNumber = At(Text, 1) == 'p' ? 4 : 8; break;
-    case 'S': monthNumber = 9; break;
-    case 'O': monthNumber = 10; break;
-    case 'N': monthNumber = 11; break;
-    case 'D': monthNumber = 12; break;
+    case 'f': monthNumber = 2; break;
+    case 'm': monthNumber = lower(2) == 'r' ? 3 : 5; break;
+    case 'a': monthNumber = lower(1) == 'p' ? 4 : 8; break;
+    case 's': monthNumber = 9; break;
+    case 'o': monthNumber = 10; break;
+    case 'n': monthNumber = 11; break;
+    case 'd': monthNumber = 12; break;
     default: break;
     }
     static constexpr const char *monthTexts[] = {nullptr, "01", "02", "03", "04", "05", "06",
