@@ -185,6 +185,7 @@ void TMainForm::connectCommands()
             connect(b, &QToolButton::clicked, a, &QAction::trigger);
     };
 
+    connectRemoteNavigation();
     on("mmiExit", [this] { close(); });
     on("mmiMinToTray", [this] { minimiseToTray(); });
     on("mmiSetup", [this] { openSettings(); });

@@ -209,6 +209,14 @@ private:
     QMenu *makeMenu(const char *name, QMenu *parentMenu);
     void connectCommands();
 
+    // remote navigation (MainNavigation.cpp)
+    void connectRemoteNavigation();
+    bool remoteReady() const;
+    void remoteListDoubleClick();
+    void remoteGoUp();
+    void remoteFolderBoxEntered(const QString &text);
+    QByteArray remoteFolderBytes(const QString &text) const;
+
     // Config.ini (MainSettings.cpp)
     void creationStep();
     void showStep();
@@ -267,6 +275,8 @@ private:
     QFrame *remoteLine_ = nullptr;
     QComboBox *localFolderBox_ = nullptr;
     QComboBox *remoteFolderBox_ = nullptr;
+    // The server's bytes of every folder shown in the folder box, by its text.
+    QHash<QString, QByteArray> remoteFolderNames_;
     ui::FileListView *localList_ = nullptr;
     LocalFileModel *localModel_ = nullptr;
     views::TMFtpListView *remoteList_ = nullptr;

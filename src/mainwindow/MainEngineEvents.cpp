@@ -71,6 +71,8 @@ void TMainForm::onLoggedIn()
     EmptyTempFolder();
     remoteFolderBox_->clear();
     ListCurrentFolder();
+    remoteFolderNames_.clear();
+    remoteFolderNames_.insert(platform::decodeRemoteName(mftp1_->CurrentDirectory()), mftp1_->CurrentDirectory());
     AddRemoteDirHistory(platform::decodeRemoteName(mftp1_->CurrentDirectory()));
     setServerCaption(mftp1_->Server());
 }
@@ -79,6 +81,7 @@ void TMainForm::onDirectoryChanged()
 {
     ListCurrentFolder();
     const QString folder = platform::decodeRemoteName(mftp1_->CurrentDirectory());
+    remoteFolderNames_.insert(folder, mftp1_->CurrentDirectory());
     if (operationMode_ != omIdle)
         remoteFolderBox_->setEditText(folder);
     else

@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -344,4 +345,47 @@ TEST_F(ConnectFlow, DisconnectEndsTheSessionAndClearsItsTraces)
     EXPECT_TRUE(main->MFtp1()->InitialDirectory().isEmpty());
     EXPECT_FALSE(cached.exists());
     EXPECT_TRUE(QDir(platform::cacheFolder() + QStringLiteral("/keep")).exists());
+}
+
+// Browsing in the remote list: Enter on a folder enters it (also one with a
+// Chinese name), the up button and Backspace go back.
+TEST_F(ConnectFlow, RemoteListEntersFoldersAndGoesBack)
+{
+    QDir(server.root()).mkpath(QStringLiteral("文档/年度"));
+    auto main = open();
+    main->show();
+    quickConnect(*main, QStringLiteral("user"), QStringLiteral("pass"));
+    ASSERT_TRUE(waitLoggedIn(*main)) << log(*main);
+    TMFtp *ftp = main->MFtp1();
+    auto *model = main->remoteModel();
+    auto rowOf = [&](const QByteArray &name) {
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->index(row, 0).data(views::TMFtpListModel::RemoteNameRole).toByteArray() == name)
+                return row;
+        return -1;
+    };
+    auto enter = [&](const QByteArray &name) {
+        const int row = rowOf(name);
+        ASSERT_GE(row, 0) << name.constData() << log(*main);
+        QAbstractItemView *view = main->remoteList()->currentView();
+        view->setFocus();
+        view->setCurrentIndex(model->index(row, 0));
+        QTest::keyClick(view, Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return !ftp->Busy(); }, 5000));
+    };
+    ASSERT_TRUE(waitUntil([&] { return rowOf("sub") >= 0; }, 5000)) << log(*main);
+
+    enter(QStringLiteral("文档").toUtf8());
+    EXPECT_EQ(ftp->CurrentDirectory(), QStringLiteral("/文档").toUtf8());
+    ASSERT_TRUE(waitUntil([&] { return rowOf(QStringLiteral("年度").toUtf8()) >= 0; }, 5000)) << log(*main);
+    EXPECT_EQ(main->remoteFolderBox()->currentText(), QStringLiteral("/文档"));
+
+    main->toolButton(QStringLiteral("RemoteFileToolGoUp"))->click();
+    ASSERT_TRUE(waitUntil([&] { return !ftp->Busy() && ftp->CurrentDirectory() == "/"; }, 5000)) << log(*main);
+    ASSERT_TRUE(waitUntil([&] { return rowOf("sub") >= 0; }, 5000)) << log(*main);
+
+    enter("sub");
+    EXPECT_EQ(ftp->CurrentDirectory(), "/sub");
+    QTest::keyClick(main->remoteList()->currentView(), Qt::Key_Backspace);
+    ASSERT_TRUE(waitUntil([&] { return !ftp->Busy() && ftp->CurrentDirectory() == "/"; }, 5000)) << log(*main);
 }
