@@ -65,13 +65,20 @@ public:
             ++errors_;
             std::fprintf(stderr, "engine error %s %s\n", FtpErrorName(e), qPrintable(text));
         };
-        ftp_.OnFtpNeedInfo = [](QObject *, TMFtpInfoNeeded, QString &value) { value = QStringLiteral("Overwrite"); };
+        ftp_.OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &value) {
+            if (need == needResumeDecision)
+                value = QStringLiteral("Overwrite");
+            else
+                ftp_.SetRetryLogin(false); // no new credentials: give up
+        };
     }
 
     bool Login()
     {
         ftp_.Login();
-        while (!ftp_.LoggedIn() && (ftp_.Connecting() || ftp_.Busy()))
+        QTimer wake;
+        wake.start(100);
+        while (!ftp_.LoggedIn() && (ftp_.Connecting() || ftp_.Connected()))
             platform::pumpEvents();
         return ftp_.LoggedIn();
     }
@@ -176,6 +183,7 @@ public:
     }
 
     int Errors() const { return errors_; }
+    QByteArray LastReply() const { return ftp_.LastReply(); }
 
 private:
     Options o_;
@@ -210,7 +218,7 @@ int main(int argc, char **argv)
     QDir().mkpath(o.work);
     Bench bench(o);
     if (!bench.Login()) {
-        std::fputs("login failed\n", stderr);
+        std::fprintf(stderr, "login failed: %s\n", bench.LastReply().constData());
         return 1;
     }
     bench.Transfers(true);

@@ -10,6 +10,10 @@ source "$ROOT/scripts/common.sh"
 ROUNDS="${1:-3}"
 SIZE_MIB="${2:-1024}"
 PORT="${BENCH_FTP_PORT:-2199}"
+if (exec 3<>/dev/tcp/127.0.0.1/"$PORT") 2>/dev/null; then
+  echo "port $PORT is in use; set BENCH_FTP_PORT" >&2
+  exit 1
+fi
 
 ensure_packages vsftpd
 build_project
@@ -61,8 +65,15 @@ xferlog_enable=NO
 max_clients=50
 CONF
 
-as_root /usr/sbin/vsftpd "$WORK/vsftpd.conf" &
+# Started directly (not through a function, whose subshell $! would name),
+# so the exit trap stops the server itself.
+if [ "$(id -u)" -eq 0 ]; then
+  /usr/sbin/vsftpd "$WORK/vsftpd.conf" &
+else
+  sudo /usr/sbin/vsftpd "$WORK/vsftpd.conf" &
+fi
 SERVER=$!
+if ! kill -0 "$SERVER" 2>/dev/null; then echo "vsftpd did not start" >&2; exit 1; fi
 for _ in $(seq 50); do
   if (exec 3<>/dev/tcp/127.0.0.1/"$PORT") 2>/dev/null; then break; fi
   sleep 0.1
