@@ -232,7 +232,7 @@ QString TMFtp::AskInfo(TMFtpInfoNeeded need, const QString &value)
 bool TMFtp::BeginOperation()
 {
     if (connected_ && !busy_) {
-        busy_ = true;
+        StartBusyOperation();
         RaiseNotify(notifyFtpBusy);
         opOK_ = true;
         noopTimer_.stop();
@@ -244,16 +244,29 @@ bool TMFtp::BeginOperation()
     return false;
 }
 
+void TMFtp::StartBusyOperation()
+{
+    busy_ = true;
+    ++operationSerial_;
+}
+
 void TMFtp::PostReady()
 {
     SetReplyHandler(ReplyHandler());
+    readySerials_.push_back(operationSerial_);
     platform::postMessage(this, ReadyMessage);
 }
 
 void TMFtp::OnMessageReceived(int message)
 {
-    if (message == ReadyMessage)
+    if (message == ReadyMessage) {
+        const quint64 serial = readySerials_.empty() ? operationSerial_ : readySerials_.front();
+        if (!readySerials_.empty())
+            readySerials_.pop_front();
+        if (serial != operationSerial_ && busy_)
+            return; // belongs to an operation that has ended; another one runs now
         HandleReadyMessage();
+    }
     else if (message == QuitMessage)
         HandleQuitMessage();
 }
@@ -373,7 +386,7 @@ void TMFtp::OnNoopTimer()
 {
     if (busy_ || !loggedIn_ || !noopSupported_)
         return;
-    busy_ = true;
+    StartBusyOperation();
     operation_ = opNoop;
     SendCommand("NOOP", FTP_HANDLER(OnNoopReply));
 }

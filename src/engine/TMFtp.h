@@ -35,6 +35,8 @@
 #include "platform/LocalFile.h"
 
 #include <QByteArray>
+
+#include <deque>
 #include <QList>
 #include <QString>
 #include <QTimer>
@@ -352,6 +354,13 @@ private:
 
     // Public state
     bool busy_ = false;
+    // Each operation that makes the engine busy gets a new number; a ready
+    // message carries the number of the operation that posted it, so a late
+    // one (a listing served from the cache posts one after its operation has
+    // ended) never ends the next operation.
+    quint64 operationSerial_ = 0;
+    std::deque<quint64> readySerials_;
+    void StartBusyOperation();
     bool connected_ = false;
     bool loggedIn_ = false;
     bool connecting_ = false;

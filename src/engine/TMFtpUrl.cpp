@@ -49,7 +49,7 @@ void TMFtp::OpenURL(const QByteArray &address)
     const quint16 port = url.hasPort ? url.port : Port();
 
     urlPath_ = url.path;
-    busy_ = true;
+    StartBusyOperation();
     RaiseNotify(notifyFtpBusy);
     if (user == username_ && password == password_ && host == Server() && port == Port() && loggedIn_) {
         GoToUrlDirectory();

@@ -348,7 +348,8 @@ TEST_F(ConnectFlow, DisconnectEndsTheSessionAndClearsItsTraces)
 }
 
 // Browsing in the remote list: Enter on a folder enters it (also one with a
-// Chinese name), the up button and Backspace go back.
+// Chinese name), the up button and Backspace go back, the folder box takes a
+// folder it has shown.
 TEST_F(ConnectFlow, RemoteListEntersFoldersAndGoesBack)
 {
     QDir(server.root()).mkpath(QStringLiteral("文档/年度"));
@@ -388,4 +389,13 @@ TEST_F(ConnectFlow, RemoteListEntersFoldersAndGoesBack)
     EXPECT_EQ(ftp->CurrentDirectory(), "/sub");
     QTest::keyClick(main->remoteList()->currentView(), Qt::Key_Backspace);
     ASSERT_TRUE(waitUntil([&] { return !ftp->Busy() && ftp->CurrentDirectory() == "/"; }, 5000)) << log(*main);
+
+    // Back to a folder shown before, from the folder box's history, right
+    // after the last change (the listing of "/" came from the cache).
+    const int at = main->remoteFolderBox()->findText(QStringLiteral("/文档"));
+    ASSERT_GE(at, 0);
+    emit main->remoteFolderBox()->textActivated(QStringLiteral("/文档"));
+    ASSERT_TRUE(waitUntil([&] { return !ftp->Busy() && ftp->CurrentDirectory() == QStringLiteral("/文档").toUtf8(); },
+                          5000)) << log(*main);
+    EXPECT_TRUE(waitUntil([&] { return rowOf(QStringLiteral("年度").toUtf8()) >= 0; }, 5000)) << log(*main);
 }
