@@ -111,17 +111,31 @@ void ApplyLinkRule(QByteArrayView Line, const TListingFields &Out)
 
 } // namespace listing_detail
 
-QByteArrayView GetToken(QByteArrayView Line, int N)
+namespace {
+
+// Where token N begins: after N tokens and the blanks behind each; -1 when
+// the line has fewer blank-terminated tokens.
+qsizetype SkipTokens(QByteArrayView Line, int N)
 {
-    if (N < 0)
-        return {};
     qsizetype pos = 0;
     for (int i = 0; i < N; ++i) {
         const qsizetype space = FindByte(Line, ' ', pos);
         if (space < 0)
-            return {};
+            return -1;
         pos = SkipSpaces(Line, space);
     }
+    return pos;
+}
+
+} // namespace
+
+QByteArrayView GetToken(QByteArrayView Line, int N)
+{
+    if (N < 0)
+        return {};
+    const qsizetype pos = SkipTokens(Line, N);
+    if (pos < 0)
+        return {};
     const qsizetype space = FindByte(Line, ' ', pos);
     if (space < 0)
         return {};
@@ -137,13 +151,9 @@ QByteArrayView GetNameAfterTokens(QByteArrayView Line, int N, bool CutAtArrow)
         if (arrow >= 0)
             Line = Line.first(arrow);
     }
-    qsizetype pos = 0;
-    for (int i = 0; i < N; ++i) {
-        const qsizetype space = FindByte(Line, ' ', pos);
-        if (space < 0)
-            return {};
-        pos = SkipSpaces(Line, space);
-    }
+    const qsizetype pos = SkipTokens(Line, N);
+    if (pos < 0)
+        return {};
     const qsizetype space = FindByte(Line, ' ', pos);
     if (space < 0)
         return TrimBlanks(Line.sliced(pos));
