@@ -1,5 +1,6 @@
 #include "sites/FtpSitePrompt.h"
 
+#include "ui/DialogButtons.h"
 #include "ui/Language.h"
 
 #include <QHBoxLayout>
@@ -19,17 +20,12 @@ TSitePrompt::TSitePrompt(const char *name, const char *simplified, const char *t
     field_->setObjectName(QStringLiteral("ValueEdit"));
     if (hidden)
         field_->setEchoMode(QLineEdit::Password);
-    ok_ = new QPushButton(this);
-    ok_->setObjectName(QStringLiteral("OkButton"));
+    const ui::OkCancelRow row = ui::MakeOkCancelRow(this);
+    ok_ = row.ok;
+    cancel_ = row.cancel;
     ok_->setAutoDefault(false);
-    cancel_ = new QPushButton(this);
-    cancel_->setObjectName(QStringLiteral("CancelButton"));
     cancel_->setAutoDefault(false);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
+    QHBoxLayout *buttons = row.layout;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(field_);
     layout->addLayout(buttons);

@@ -1,5 +1,6 @@
 #include "sites/LocalFolderChooser.h"
 
+#include "ui/DialogButtons.h"
 #include "ui/Language.h"
 
 #include <QDir>
@@ -25,21 +26,18 @@ LocalFolderChooser::LocalFolderChooser(QWidget *parent) : QDialog(parent)
     view_->setHeaderHidden(true);
     for (int c = 1; c < model_->columnCount(); ++c)
         view_->hideColumn(c);
-    auto *ok = new QPushButton(ui::pick("确  定", "確  定"), this);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    auto *cancel = new QPushButton(ui::pick("取  消", "取  消"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
+    const ui::OkCancelRow row = ui::MakeOkCancelRow(this);
+    QPushButton *ok = row.ok;
+    QPushButton *cancel = row.cancel;
+    ok->setText(ui::pick("确  定", "確  定"));
+    cancel->setText(ui::pick("取  消", "取  消"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(view_, &QTreeView::doubleClicked, this, &QDialog::accept);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(row.layout);
     resize(ClientWidth, ClientHeight);
 }
 

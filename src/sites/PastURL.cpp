@@ -1,5 +1,6 @@
 #include "sites/PastURL.h"
 
+#include "ui/DialogButtons.h"
 #include "ui/Language.h"
 #include "ui/MessageBoxes.h"
 
@@ -16,17 +17,13 @@ TPastFtpURL::TPastFtpURL(QWidget *parent) : QDialog(parent)
     setModal(true);
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("URLEdit"));
-    ok_ = new QPushButton(this);
-    ok_->setObjectName(QStringLiteral("OkButton"));
+    const ui::OkCancelRow row = ui::MakeOkCancelRow(this);
+    ok_ = row.ok;
+    cancel_ = row.cancel;
     ok_->setAutoDefault(false);
     ok_->setEnabled(false);
-    cancel_ = new QPushButton(this);
-    cancel_->setObjectName(QStringLiteral("CancelButton"));
     cancel_->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
+    QHBoxLayout *buttons = row.layout;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(edit_);
     layout->addLayout(buttons);
