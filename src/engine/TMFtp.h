@@ -163,6 +163,12 @@ public:
     // The restart offset while a download or upload runs, otherwise 0.
     qint64 ResumePosition() const;
 
+    // The one way for callers to wait for an operation: serves the event
+    // loop (sleeping between events, never spinning) until the engine is no
+    // longer Busy. Does nothing when called from inside one of the engine's
+    // own reply handlers, where waiting would starve the replies it waits for.
+    void WaitUntilIdle() { WaitWhileBusy(); }
+
     // ---- Operations ----
     // None of these waits except where noted; refusals (busy, not connected)
     // are reported as information and change nothing.

@@ -4,6 +4,9 @@
 #include "mainwindow/LocalFileModel.h"
 #include "mainwindow/MainCaptions.h"
 #include "platform/AppPaths.h"
+#include "queue/QueueModel.h"
+#include "queue/TransferProgress.h"
+#include "queue/TransferRunner.h"
 #include "sites/SetWindow.h"
 #include "ui/FileListView.h"
 #include "ui/Icons.h"
@@ -56,6 +59,9 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 
     mftp1_ = new TMFtp(this);
     mftp1_->setObjectName(QStringLiteral("MFtp1"));
+    queueModel_ = new queue::TQueueModel(this);
+    runner_ = new queue::TTransferRunner(*mftp1_, *queueModel_, *this);
+    progress_ = new queue::TTransferProgress;
 
     buildMenus();
     buildPopupMenus();
@@ -72,6 +78,20 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     mainSplitter_->setStretchFactor(1, 1);
     setCentralWidget(mainSplitter_);
 
+    // Upload and download share Ctrl+T, and both add-to-queue commands
+    // Ctrl+Q: each works in the pane that has the focus.
+    auto paneShortcut = [this](const char *name, QWidget *pane, const QKeySequence &key) {
+        if (QAction *a = action(QLatin1String(name))) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            pane->addAction(a);
+        }
+    };
+    paneShortcut("mmiLocalFileUpLoad", localPane_, QKeySequence(Qt::CTRL | Qt::Key_T));
+    paneShortcut("mmiLocalFileAddQueue", localPane_, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    paneShortcut("mmiRemoteFileDownLoad", remotePane_, QKeySequence(Qt::CTRL | Qt::Key_T));
+    paneShortcut("mmiRemoteFileAddQueue", remotePane_, QKeySequence(Qt::CTRL | Qt::Key_Q));
+
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(applicationTitle());
     connect(tray_, &QSystemTrayIcon::activated, this, [this] {
@@ -86,13 +106,23 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(ProgressIntervalMs);
+    connect(timer1_, &QTimer::timeout, this, [this] { progressTick(); });
+    connect(timerEx1_, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
 
     messenger_->setClient(mftp1_);
     remoteList()->SetClient(mftp1_);
     bindEngine();
 
     connectCommands();
+    connectCommandTable();
     creationStep();
+    // Until the first tick, at least nothing without work behind it is enabled.
+    for (const QString &name : commandNames(false)) {
+        if (QAction *a = action(name))
+            a->setEnabled(false);
+        if (QToolButton *b = toolButton(name))
+            b->setEnabled(false);
+    }
 }
 
 TMainForm::~TMainForm()
@@ -103,6 +133,9 @@ TMainForm::~TMainForm()
     mftp1_->OnFtpBusy = mftp1_->OnFtpReady = nullptr;
     mftp1_->OnDirectoryCreated = mftp1_->OnDirectoryDeleted = nullptr;
     mftp1_->OnFtpNeedInfo = nullptr;
+    mftp1_->OnFtpInfo = nullptr;
+    delete runner_;
+    delete progress_;
 }
 
 bool TMainForm::narrowScreen() const
@@ -167,7 +200,7 @@ void TMainForm::applyEngineSettings(const sites::EngineSettings &settings)
 
 void TMainForm::openSettings()
 {
-    if (operationMode_ != omIdle || engineBusy() || !setForm_)
+    if (runner_->state().mode != omIdle || engineBusy() || !setForm_)
         return;
     setForm_->OpenFromMenu();
 }
@@ -277,14 +310,24 @@ void TMainForm::connectCommands()
                                         QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
     });
     on("mmiRemoteFileSelectAll", [this] { remoteList_->currentView()->selectAll(); });
+    on("mmiRemoteFileNotSelect", [this] {
+        QAbstractItemView *v = remoteList_->currentView();
+        const int rows = v->model()->rowCount(v->rootIndex());
+        if (rows > 0)
+            v->selectionModel()->select(QItemSelection(v->model()->index(0, 0, v->rootIndex()),
+                                                       v->model()->index(rows - 1, 0, v->rootIndex())),
+                                        QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    });
 
     // Pop-up menus.
     connect(localList_, &QWidget::customContextMenuRequested, this,
             [this] { popupMenu(QStringLiteral("LocalFilePopupMenu"))->popup(QCursor::pos()); });
     connect(remoteList_, &QWidget::customContextMenuRequested, this,
             [this] { popupMenu(QStringLiteral("RemoteFilePopupMenu"))->popup(QCursor::pos()); });
-    connect(queueList_, &QWidget::customContextMenuRequested, this,
-            [this] { popupMenu(QStringLiteral("QueuePopupMenu"))->popup(QCursor::pos()); });
+    connect(queueList_, &QWidget::customContextMenuRequested, this, [this] {
+        UpdateCommandStates();
+        popupMenu(QStringLiteral("QueuePopupMenu"))->popup(QCursor::pos());
+    });
     connect(messenger_, &QWidget::customContextMenuRequested, this, [this] {
         setLogPopupStates();
         popupMenu(QStringLiteral("LogPopupMenu"))->popup(QCursor::pos());
@@ -313,7 +356,7 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 
 void TMainForm::ShowStatusHint(const QString &hint)
 {
-    if (!hint.isEmpty() && operationMode_ == omIdle)
+    if (!hint.isEmpty() && runner_->state().mode == omIdle)
         statusPanel_->setText(hint);
     else if (!timer1_->isActive())
         statusPanel_->setText(welcomeText(useSimplified_));

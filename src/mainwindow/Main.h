@@ -8,6 +8,7 @@
 #include "engine/FtpTypes.h"
 #include "mainwindow/OperationMode.h"
 #include "platform/ProfileFile.h"
+#include "queue/TransferRunner.h"
 #include "sites/ConnectOptions.h"
 #include "sites/ConnectRequest.h"
 #include "sites/SiteURL.h"
@@ -33,6 +34,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class QTreeView;
 class QTreeWidget;
 class TMFtp;
 
@@ -46,10 +48,15 @@ class FileListView;
 namespace views {
 class TMFtpMessenger;
 }
+namespace queue {
+class TQueueModel;
+class TTransferProgress;
+}
 
 namespace mainwindow {
 
 class LocalFileModel;
+class TOverDialog;
 
 // What the main window is started with; tests inject both.
 struct MainFormEnvironment
@@ -62,7 +69,7 @@ struct MainFormEnvironment
 enum RemoteColumn { rcName = 0, rcSize = 1, rcType = 2, rcDate = 3, rcAttributes = 4, rcDescription = 5, rcOwner = 6 };
 inline constexpr int RemoteColumnCount = 7;
 
-class TMainForm : public QMainWindow, public sites::OptionsTarget
+class TMainForm : public QMainWindow, public sites::OptionsTarget, public queue::TransferHost
 {
     Q_OBJECT
 public:
@@ -81,9 +88,9 @@ public:
     QSize screenSize() const { return screen_; }
     bool narrowScreen() const;
 
-    OperationMode operationMode() const { return operationMode_; }
-    void setOperationMode(OperationMode mode) { operationMode_ = mode; }
-    bool UseSimplified() const { return useSimplified_; }
+    OperationMode operationMode() const { return runner_->state().mode; }
+    void setOperationMode(OperationMode mode) { runner_->state().mode = mode; }
+    bool UseSimplified() const override { return useSimplified_; }
 
     // The window's FTP engine; the session log follows it.
     TMFtp *MFtp1() const { return mftp1_; }
@@ -99,7 +106,10 @@ public:
     views::TMFtpListView *remoteList() const { return remoteList_; }
     views::TMFtpListModel *remoteModel() const;
     views::TMFtpMessenger *messenger() const { return messenger_; }
-    QTreeWidget *queueList() const { return queueList_; }
+    QTreeView *queueList() const { return queueList_; }
+    queue::TQueueModel *queueModel() const { return queueModel_; }
+    queue::TTransferRunner *runner() const { return runner_; }
+    queue::TTransferProgress *progress() const { return progress_; }
     QLabel *statusPanel() const { return statusPanel_; }
     QLabel *speedPanel() const { return speedPanel_; }
     QProgressBar *progressPanel() const { return progressPanel_; }
@@ -184,9 +194,51 @@ public:
     // Lists the engine's current folder (the one place that starts a listing).
     void ListCurrentFolder();
     // Lists the current folder again with the cache off, log on.
-    void RefreshRemoteList(bool force);
-    // Answers the engine's requests for new credentials with the prompts.
+    void RefreshRemoteList(bool force) override;
+    // Answers the engine's requests: new credentials with the prompts,
+    // existing files with the overwrite dialog, rename targets with a question.
     void AnswerNeedInfo(TMFtpInfoNeeded need, QString &value);
+    void MFtp1FtpNeedInfo(TMFtpInfoNeeded need, QString &value) { AnswerNeedInfo(need, value); }
+
+    // The transfer commands (MainTransfer.cpp), public so that scripted runs
+    // and tests can drive them.
+    void LocalFileUpLoadClick();
+    void RemoteFileDownLoadClick();
+    void LocalFileAddQueueClick();
+    void RemoteFileAddQueueClick();
+    void popTransferAllQueueClick();
+    void popTransferSelectQueueClick();
+    void popModifySelectQueueClick();
+    void popDeleteSelectQueueClick();
+    void popClearAllQueueClick();
+    void popSaveQueueClick();
+    void popLoadQueueClick();
+    void RemoteFileToolStopClick();
+    // One answer for every existing file ("Overwrite", "Resume", "Cancel")
+    // instead of the dialog; empty: ask again.
+    void setPresetAnswer(const std::optional<QString> &answer) { presetAnswer_ = answer; }
+    // Saving and loading without the file dialogs (the command line, tests).
+    bool SaveQueueTo(const QString &path);
+    bool LoadQueueFrom(const QString &path);
+    // The local pane's selection in display order: existing folders, files.
+    void localSelection(QStringList *folders, QStringList *files) const;
+    // Recomputes the enabled state of every command (the TimerEx1 tick).
+    void UpdateCommandStates();
+    // Names of the commands (menu items, pop-up items, tool buttons) that
+    // have work behind them (`built`), or that are not built yet and stay
+    // disabled.
+    QStringList commandNames(bool built) const;
+
+    // queue::TransferHost
+    QString LocalPaneFolder() const override;
+    void SetLocalPaneFolder(const QString &folder) override;
+    void RereadLocalPane() override;
+    void SetLogEnabled(bool on) override;
+    void LogStatus(const QString &text) override;
+    void LogError(const QString &text) override;
+    void ShowRunFinished() override;
+    void StopProgressTimer() override;
+    void ShowTransferEnd() override;
 
 signals:
     void connectRequested(const sites::ConnectRequest &request);
@@ -243,11 +295,33 @@ private:
     void onLoggedIn();
     void onDirectoryChanged();
     void onFtpQuit();
+    void onFtpInfo(FtpInfo info, const QString &text);
+    void answerResumeDecision(QString &value);
+    void answerOverwriteConfirm(QString &value);
+
+    // transfers, queue and progress (MainTransfer.cpp, MainQueue.cpp, MainProgress.cpp)
+    void connectTransferCommands();
+    void buildQueueList();
+    void progressTick();
+    void applyProgressView();
+    bool queueReady() const;
+    int selectedQueueRow() const;
+    QString queueDialogFolder() const;
+    // The command table (MainCommands.cpp): every action with a handler and
+    // an enabled rule.
+    void connectCommandTable();
 
     platform::ProfileFile config_;
     QSize screen_;
     TMFtp *mftp1_ = nullptr;
-    OperationMode operationMode_ = omIdle;
+    queue::TQueueModel *queueModel_ = nullptr;
+    queue::TTransferRunner *runner_ = nullptr;
+    queue::TTransferProgress *progress_ = nullptr;
+    // Set by DisConnect: a session the user ended empties the queue; one the
+    // server or the network ended keeps it for a later run.
+    bool userDisconnect_ = false;
+    TOverDialog *overDialog_ = nullptr;
+    std::optional<QString> presetAnswer_;
     bool useSimplified_ = true;
     int face_ = 1;
     bool shownOnce_ = false;
@@ -283,7 +357,7 @@ private:
     QWidget *logPanel_ = nullptr;
     views::TMFtpMessenger *messenger_ = nullptr;
     QWidget *queuePanel_ = nullptr;
-    QTreeWidget *queueList_ = nullptr;
+    QTreeView *queueList_ = nullptr;
     QStatusBar *statusBar_ = nullptr;
     QLabel *statusPanel_ = nullptr;
     QLabel *speedPanel_ = nullptr;

@@ -60,6 +60,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
     emit connectRequested(request);
 
     if (request.fromPastedURL) {
+        userDisconnect_ = mftp1_->Connected() || mftp1_->Connecting();
         if (mftp1_->Connecting())
             mftp1_->Disconnect();
         else if (mftp1_->Connected())
@@ -71,6 +72,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
     if (mftp1_->Connected()) {
         if (!ui::Confirm(this, ui::pick("   是否断开当前连接？", "   是否斷開當前連接？")))
             return;
+        userDisconnect_ = true;
         mftp1_->Quit();
         mftp1_->Close();
         deliverEngineMessages();
@@ -120,7 +122,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
 
 void TMainForm::ReConnect()
 {
-    if (operationMode_ != omIdle || engineBusy())
+    if (runner_->state().mode != omIdle || engineBusy())
         return;
     const QByteArray folder = mftp1_->CurrentDirectory();
     const QString server = mftp1_->Server();
@@ -142,8 +144,9 @@ void TMainForm::ReConnect()
 
 void TMainForm::DisConnect()
 {
-    if (operationMode_ != omIdle || engineBusy())
+    if (runner_->state().mode != omIdle || engineBusy())
         return;
+    userDisconnect_ = mftp1_->Connected() || mftp1_->Connecting();
     if (mftp1_->Connected())
         mftp1_->Close();
     else if (mftp1_->Connecting())
@@ -153,7 +156,7 @@ void TMainForm::DisConnect()
 
 void TMainForm::openSiteManager()
 {
-    if (operationMode_ != omIdle || engineBusy() || !siteForm_)
+    if (runner_->state().mode != omIdle || engineBusy() || !siteForm_)
         return;
     siteForm_->OpenFromMenu();
 }
@@ -167,7 +170,7 @@ void TMainForm::openQuickConnect()
 
 void TMainForm::openPasteURL()
 {
-    if (operationMode_ != omIdle || engineBusy())
+    if (runner_->state().mode != omIdle || engineBusy())
         return;
     sites::TPastFtpURL form(this);
     connect(&form, &sites::TPastFtpURL::connectRequested, this, &TMainForm::ConnectToSite);

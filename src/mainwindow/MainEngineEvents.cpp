@@ -55,6 +55,7 @@ void TMainForm::bindEngine()
     mftp1_->OnDirectoryCreated = [this](QObject *) { RefreshRemoteList(true); };
     mftp1_->OnDirectoryDeleted = [this](QObject *) { RefreshRemoteList(true); };
     mftp1_->OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &value) { AnswerNeedInfo(need, value); };
+    mftp1_->OnFtpInfo = [this](QObject *, FtpInfo info, const QString &text) { onFtpInfo(info, text); };
 }
 
 void TMainForm::setServerCaption(const QString &server)
@@ -82,7 +83,7 @@ void TMainForm::onDirectoryChanged()
     ListCurrentFolder();
     const QString folder = platform::decodeRemoteName(mftp1_->CurrentDirectory());
     remoteFolderNames_.insert(folder, mftp1_->CurrentDirectory());
-    if (operationMode_ != omIdle)
+    if (runner_->state().mode != omIdle)
         remoteFolderBox_->setEditText(folder);
     else
         AddRemoteDirHistory(folder);
@@ -94,7 +95,11 @@ void TMainForm::onFtpQuit()
     remoteList()->Clear();
     remoteFolderBox_->clear();
     remoteFolderBox_->clearEditText();
-    queueList_->clear();
+    // A session the user ended takes its queue with it; one that the server
+    // or the network ended keeps the unfinished entries for a later run.
+    if (userDisconnect_)
+        queueModel_->clear();
+    userDisconnect_ = false;
     setServerCaption(QString());
 }
 
@@ -113,8 +118,7 @@ void TMainForm::RefreshRemoteList(bool force)
     const bool cache = mftp1_->Cache();
     mftp1_->SetCache(false);
     ListCurrentFolder();
-    while (mftp1_->Busy())
-        platform::pumpEvents();
+    mftp1_->WaitUntilIdle();
     mftp1_->SetCache(cache);
 }
 
@@ -141,6 +145,14 @@ void TMainForm::EmptyTempFolder()
 
 void TMainForm::AnswerNeedInfo(TMFtpInfoNeeded need, QString &value)
 {
+    if (need == needResumeDecision) {
+        answerResumeDecision(value);
+        return;
+    }
+    if (need == needOverwriteConfirm) {
+        answerOverwriteConfirm(value);
+        return;
+    }
     std::optional<QString> answer;
     if (need == needUsername) {
         sites::TSiteUser prompt(this);
@@ -149,7 +161,7 @@ void TMainForm::AnswerNeedInfo(TMFtpInfoNeeded need, QString &value)
         sites::TSitePassword prompt(this);
         answer = prompt.Ask();
     } else {
-        return; // overwrite and resume decisions belong to the transfer runs
+        return;
     }
     if (answer) {
         value = *answer;

@@ -479,16 +479,7 @@ void TMainForm::buildRemotePane()
     queuePanel_->setObjectName(QStringLiteral("QueuePanel"));
     auto *queueLayout = new QVBoxLayout(queuePanel_);
     queueLayout->setContentsMargins(0, 0, 0, 0);
-    queueList_ = new QTreeWidget(queuePanel_);
-    queueList_->setObjectName(QStringLiteral("ListViewSend"));
-    queueList_->setColumnCount(5);
-    queueList_->setRootIsDecorated(false);
-    queueList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    queueList_->setContextMenuPolicy(Qt::CustomContextMenu);
-    queueList_->header()->resizeSection(0, 200);
-    queueList_->header()->resizeSection(1, 70);
-    queueList_->header()->resizeSection(2, 50);
-    queueList_->header()->resizeSection(3, 200);
+    buildQueueList();
     queueLayout->addWidget(queueList_);
 
     // Remote list, log and queue share one splitter; the handle above the
@@ -517,11 +508,15 @@ void TMainForm::buildRemotePane()
     speedPanel_->hide();
     progressPanel_ = new QProgressBar(statusBar_);
     progressPanel_->setObjectName(QStringLiteral("ProgressStatusPanel"));
-    progressPanel_->setFixedWidth(160);
     progressPanel_->hide();
+    progressPanel_->setMinimumWidth(80);
+    progressPanel_->setTextVisible(true);
+    speedPanel_->setAlignment(Qt::AlignCenter);
+    // At rest the text panel fills the bar; during a transfer it keeps 190
+    // pixels on the left, the gauge fills the rest and the speed sits right.
     statusBar_->addWidget(statusPanel_, 1);
+    statusBar_->addWidget(progressPanel_, 1);
     statusBar_->addPermanentWidget(speedPanel_);
-    statusBar_->addPermanentWidget(progressPanel_);
     column->addWidget(statusBar_);
 }
 

@@ -44,8 +44,7 @@ private:
 
 void waitEngine(TMFtp &ftp)
 {
-    while (ftp.Busy())
-        platform::pumpEvents();
+    ftp.WaitUntilIdle();
 }
 
 } // namespace
@@ -77,12 +76,12 @@ void TMainForm::connectRemoteNavigation()
 
 bool TMainForm::remoteReady() const
 {
-    return mftp1_->Connected() && operationMode_ == omIdle && !mftp1_->Busy();
+    return mftp1_->Connected() && runner_->state().mode == omIdle && !mftp1_->Busy();
 }
 
 void TMainForm::remoteListDoubleClick()
 {
-    if (!mftp1_->Connected() || operationMode_ != omIdle || mftp1_->Busy())
+    if (!mftp1_->Connected() || runner_->state().mode != omIdle || mftp1_->Busy())
         return;
     const QList<QByteArray> folders = remoteList()->SelectedFolders();
     if (folders.isEmpty())
@@ -101,7 +100,7 @@ void TMainForm::remoteGoUp()
 
 void TMainForm::remoteFolderBoxEntered(const QString &text)
 {
-    if (!mftp1_->Connected() || operationMode_ != omIdle || mftp1_->Busy() || text.isEmpty())
+    if (!mftp1_->Connected() || runner_->state().mode != omIdle || mftp1_->Busy() || text.isEmpty())
         return;
     const QByteArray folder = remoteFolderBytes(text);
     if (folder == mftp1_->CurrentDirectory())

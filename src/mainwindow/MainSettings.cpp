@@ -31,7 +31,7 @@ using namespace config;
 
 void TMainForm::creationStep()
 {
-    operationMode_ = omIdle;
+    runner_->state().mode = omIdle;
     setShowLocalHidden(config_.ReadBool(SectionLoad, ShowLocalHideFile, DefaultShowLocalHideFile));
     setLocalViewStyle(config_.ReadInteger(SectionLoad, LocalViewStyle, DefaultViewStyle));
     setRemoteViewStyle(config_.ReadInteger(SectionLoad, RemoteViewStyle, DefaultViewStyle));

@@ -4,6 +4,7 @@
 #include "mainwindow/LocalFileModel.h"
 #include "mainwindow/MainCaptions.h"
 #include "sites/ConfigKeys.h"
+#include "queue/QueueModel.h"
 #include "ui/FileListView.h"
 #include "ui/Language.h"
 #include "ui/Skins.h"
@@ -35,10 +36,7 @@ void TMainForm::applyTexts(bool simplified)
     for (const CaptionRow &row : toolHintTable())
         if (QToolButton *b = toolButton(QLatin1String(row.item)))
             b->setToolTip(row.text(simplified));
-    QStringList columns;
-    for (const CaptionRow &row : queueColumnTable())
-        columns << row.text(simplified);
-    queueList_->setHeaderLabels(columns);
+    queueModel_->setSimplified(simplified);
 }
 
 void TMainForm::ApplySimplifiedTexts()

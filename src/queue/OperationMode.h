@@ -1,6 +1,6 @@
 #pragma once
 
-namespace mainwindow {
+namespace queue {
 
 // Which long operation the main window runs. Every transfer and remote
 // command acts only in omIdle; each operation sets its value when it starts
@@ -15,4 +15,4 @@ enum OperationMode {
     omQueue = 6,
 };
 
-} // namespace mainwindow
+} // namespace queue

@@ -4,6 +4,7 @@
 
 #include "engine/TMFtp.h"
 #include "mainwindow/Main.h"
+#include "queue/QueueModel.h"
 #include "mainwindow/Startup.h"
 #include "platform/AppPaths.h"
 #include "platform/HostLookup.h"
@@ -334,14 +335,15 @@ TEST_F(ConnectFlow, DisconnectEndsTheSessionAndClearsItsTraces)
     ASSERT_TRUE(QDir().mkpath(platform::cacheFolder() + QStringLiteral("/keep")));
     ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
     cached.close();
-    new QTreeWidgetItem(main->queueList(), QStringList{QStringLiteral("entry")});
+    main->queueModel()->append(queue::QueueEntry::make(QStringLiteral("/tmp"), QStringLiteral("1 KB"),
+                                                       queue::UploadAction(), "/"));
 
     main->action(QStringLiteral("mmiDisConnect"))->trigger();
     ASSERT_TRUE(waitIdle(*main)) << log(*main);
     ASSERT_TRUE(waitUntil([&] { return main->windowTitle() == QStringLiteral("BramblewayFTP软件"); }));
     EXPECT_EQ(main->remoteFolderBox()->count(), 0);
     EXPECT_TRUE(main->remoteFolderBox()->currentText().isEmpty());
-    EXPECT_EQ(main->queueList()->topLevelItemCount(), 0);
+    EXPECT_EQ(main->queueModel()->count(), 0); // the user ended the session
     EXPECT_TRUE(main->MFtp1()->InitialDirectory().isEmpty());
     EXPECT_FALSE(cached.exists());
     EXPECT_TRUE(QDir(platform::cacheFolder() + QStringLiteral("/keep")).exists());

@@ -263,7 +263,7 @@ TEST_F(MainFormTest, SwitchingLanguageChangesEveryCaptionHintAndPrefix)
         ++hints;
     }
     EXPECT_EQ(hints, 32);
-    EXPECT_EQ(form->queueList()->headerItem()->text(3), QStringLiteral("遠程路徑"));
+    EXPECT_EQ(form->queueList()->model()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("遠程路徑"));
     EXPECT_EQ(form->action("mmiSetup")->text(), QStringLiteral("蹤合設置...      "));
     EXPECT_EQ(form->remoteModel()->rowCount(), 0);
     EXPECT_EQ(ini().ReadString("Load", "SimpleLanguage", ""), "0");
@@ -288,7 +288,7 @@ TEST_F(MainFormTest, SwitchingLanguageChangesEveryCaptionHintAndPrefix)
         EXPECT_EQ(form->action(QLatin1String(row.item))->text(), QString::fromUtf8(row.simplified)) << row.item;
     for (const CaptionRow &row : toolHintTable())
         EXPECT_EQ(form->toolButton(QLatin1String(row.item))->toolTip(), QString::fromUtf8(row.simplified));
-    EXPECT_EQ(form->queueList()->headerItem()->text(0), QStringLiteral("本地路径"));
+    EXPECT_EQ(form->queueList()->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("本地路径"));
     EXPECT_EQ(ini().ReadString("Load", "SimpleLanguage", ""), "1");
 }
 

@@ -1,0 +1,159 @@
+#pragma once
+// The transfer runners: uploads and downloads of a selection or of one queue
+// entry, whole folder trees in both directions, and the queue driver. They
+// drive the window's single engine one operation at a time: start it, wait
+// with TMFtp::WaitUntilIdle (the event loop keeps running, so Stop and the
+// progress display are served), then choose the next step from the engine's
+// flags and lists.
+//
+// One class, several files:
+//   TransferRunner.cpp  shared state, waiting, local names, FinishRun, Stop
+//   UploadRunner.cpp    UploadSelection, UploadFolder*, RunUploadEntry
+//   DownloadRunner.cpp  DownloadSelection, DownloadFolder*, RunDownloadEntry
+//   QueueDriver.cpp     RunQueueEntry, RunAllEntries, RunSelectedEntry
+//
+// The runners rely on the host listing the new remote folder after every
+// change of folder (its OnDirectoryChanged handler), so that when the engine
+// is idle again FileList and FolderList describe the folder it is in.
+
+#include "queue/OperationMode.h"
+#include "queue/QueueModel.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class TMFtp;
+
+namespace queue {
+
+// What the runners need from the window around them.
+class TransferHost
+{
+public:
+    virtual ~TransferHost() = default;
+    // The folder the local pane shows; empty when it shows none.
+    virtual QString LocalPaneFolder() const = 0;
+    virtual void SetLocalPaneFolder(const QString &folder) = 0;
+    virtual void RereadLocalPane() = 0;
+    // Lists the current remote folder again (cache off) and waits.
+    virtual void RefreshRemoteList(bool force) = 0;
+    virtual void SetLogEnabled(bool on) = 0;
+    virtual void LogStatus(const QString &text) = 0;
+    virtual void LogError(const QString &text) = 0;
+    // The status bar at rest with "完成"; the progress display off.
+    virtual void ShowRunFinished() = 0;
+    virtual void StopProgressTimer() = 0;
+    // The transfer-end display after an abort.
+    virtual void ShowTransferEnd() = 0;
+    virtual bool UseSimplified() const = 0;
+};
+
+// The state the runners share with the window's commands.
+struct TransferState
+{
+    OperationMode mode = omIdle;
+    bool StopRequested = false;
+    bool DeleteCancelled = false;
+    // Row of the entry a selection run works on.
+    int CurrentEntryIndex = 0;
+    // The entry a queue run works on.
+    std::optional<TQueueModel::Id> CurrentEntry;
+    // The overwrite dialog's answer kept for the rest of a run.
+    bool ApplyToAll = false;
+    QString RememberedAnswer;
+    // Remote folders entered during one recursive walk (cuts link loops).
+    QList<QByteArray> VisitedFolders;
+};
+
+class TTransferRunner
+{
+public:
+    TTransferRunner(TMFtp &engine, TQueueModel &queue, TransferHost &host);
+
+    TransferState &state() { return state_; }
+    const TransferState &state() const { return state_; }
+
+    // ---- uploads ----
+    void UploadSelection(const QStringList &folders, const QStringList &files, const QByteArray &remoteFolder);
+    bool UploadFolder(const QString &localFolder);
+    bool UploadFolderTo(const QString &localFolder, const QByteArray &remoteFolder);
+    void UploadFolderTree(const QString &localFolder);
+    bool RunUploadEntry(TQueueModel::Id entry);
+
+    // ---- downloads ----
+    void DownloadSelection(const QList<QByteArray> &folders, const QList<QByteArray> &files,
+                           const QString &localFolder);
+    bool DownloadFolder(const QByteArray &remotePath, const QString &localFolder);
+    void DownloadFolderTree(const QString &localFolder, bool first);
+    bool RunDownloadEntry(TQueueModel::Id entry);
+
+    // ---- the queue ----
+    // Runs one entry (or CurrentEntry when none is given); true when the
+    // entry was handled (removed, or a stop was requested).
+    bool RunQueueEntry(std::optional<TQueueModel::Id> entry);
+    // Every entry present at the start, top to bottom.
+    void RunAllEntries();
+    // Only the entry at `row`.
+    void RunSelectedEntry(int row);
+
+    // The common end of every run.
+    void FinishRun(bool refresh);
+    // The Stop command: does nothing unless a run is active.
+    void Stop();
+
+    // Files moved by the runs since construction (uploads and downloads that
+    // the engine reported as done).
+    qint64 filesTransferred() const { return filesTransferred_; }
+
+    // ---- helpers with no engine behind them ----
+    // The local name for a remote name: refused (empty) when the name is
+    // empty, "." or "..", or holds "/", "\" or a control character, so a
+    // name from a listing never leads outside the chosen local folder.
+    static QString SafeLocalName(const QByteArray &remoteName);
+    // The part after the last "/" of an absolute path; the whole text otherwise.
+    static QByteArray LastRemoteComponent(const QByteArray &path);
+    // The part before the last "/" ("/" for an item of the root; empty
+    // without any "/").
+    static QByteArray RemoteParent(const QByteArray &path);
+    static QByteArray WithSlash(const QByteArray &folder);
+    static QString LocalJoin(const QString &folder, const QString &name);
+
+private:
+    // Waiting (TransferRunner.cpp).
+    void Wait();
+    bool ChangeDirectoryAndWait(const QByteArray &folder);
+    bool ChangeUpAndWait();
+    bool IsCurrentDirectory(const QByteArray &folder) const;
+    // False, with an error line, when the session has ended under the run.
+    bool SessionAlive();
+    bool DownloadAndWait(const QByteArray &remoteName, const QString &localPath);
+    bool UploadAndWait(const QString &localPath, const QByteArray &remoteName);
+    QString LocalNameOrLog(const QByteArray &remoteName);
+    void SetStatusAt(int row, const QString &status);
+    void SetStatusOf(TQueueModel::Id entry, const QString &status);
+    void RemoveEntry(TQueueModel::Id entry);
+    QString Transferring() const;
+    QString Failed() const;
+    // A local name as the server spells names in the current folder: GBK
+    // when that folder or its listing is not UTF-8, UTF-8 otherwise.
+    QByteArray RemoteNameFor(const QString &localName) const;
+
+    TMFtp &engine_;
+    TQueueModel &queue_;
+    TransferHost &host_;
+    TransferState state_;
+    qint64 filesTransferred_ = 0;
+    // Files and folders of the tree being walked that could not be moved;
+    // a folder entry with any of them stays in the queue as failed.
+    int treeFailures_ = 0;
+    // Canonical paths of the local folders of the upload being walked
+    // (cuts loops through local links).
+    QSet<QString> visitedLocal_;
+};
+
+} // namespace queue
