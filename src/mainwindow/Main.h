@@ -217,6 +217,8 @@ public:
     // One answer for every existing file ("Overwrite", "Resume", "Cancel")
     // instead of the dialog; empty: ask again.
     void setPresetAnswer(const std::optional<QString> &answer) { presetAnswer_ = answer; }
+    // Scripted runs: no credential prompts; a refused login ends the attempt.
+    void setNonInteractive(bool on) { nonInteractive_ = on; }
     // Saving and loading without the file dialogs (the command line, tests).
     bool SaveQueueTo(const QString &path);
     bool LoadQueueFrom(const QString &path);
@@ -322,6 +324,7 @@ private:
     bool userDisconnect_ = false;
     TOverDialog *overDialog_ = nullptr;
     std::optional<QString> presetAnswer_;
+    bool nonInteractive_ = false;
     bool useSimplified_ = true;
     int face_ = 1;
     bool shownOnce_ = false;

@@ -154,7 +154,9 @@ void TMainForm::AnswerNeedInfo(TMFtpInfoNeeded need, QString &value)
         return;
     }
     std::optional<QString> answer;
-    if (need == needUsername) {
+    if (nonInteractive_ && (need == needUsername || need == needPassword)) {
+        // no one to ask: the attempt is abandoned below
+    } else if (need == needUsername) {
         sites::TSiteUser prompt(this);
         answer = prompt.Ask();
     } else if (need == needPassword) {

@@ -1,5 +1,6 @@
 #include "mainwindow/Startup.h"
 
+#include "mainwindow/CommandLine.h"
 #include "mainwindow/MainCaptions.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/SetWindow.h"
@@ -8,6 +9,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace mainwindow {
 namespace {
@@ -47,8 +50,23 @@ int RunProgram()
 {
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationDisplayName(applicationTitle());
+    QString error;
+    const std::optional<CommandLine> options = ParseCommandLine(QApplication::arguments().mid(1), &error);
+    if (!options) {
+        std::fprintf(stderr, "bramblewayftp: %s\n%s\n", error.toLocal8Bit().constData(),
+                     CommandLineUsage().toLocal8Bit().constData());
+        return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n", CommandLineUsage().toLocal8Bit().constData());
+        return 0;
+    }
     std::unique_ptr<TMainForm> main(CreateProgramWindows().mainForm);
     main->show();
+    if (const std::optional<int> status = StartFromCommandLine(*main, *options)) {
+        main->close();
+        return *status;
+    }
     return QApplication::exec();
 }
 

@@ -78,17 +78,22 @@ void TPastFtpURL::OkClicked()
     accept();
 }
 
-ConnectRequest TPastFtpURL::connectRequest() const
+ConnectRequest PastedConnectRequest(const PastedURL &url)
 {
     ConnectRequest r;
-    r.anonymous = parsed_.anonymous;
-    r.server = parsed_.host;
-    r.port = parsed_.port;
-    r.password = parsed_.password;
-    r.userName = parsed_.userName;
+    r.anonymous = url.anonymous;
+    r.server = url.host;
+    r.port = url.port;
+    r.password = url.password;
+    r.userName = url.userName;
     r.fromPastedURL = true;
-    r.urlPath = parsed_.path;
+    r.urlPath = url.path;
     return r;
+}
+
+ConnectRequest TPastFtpURL::connectRequest() const
+{
+    return PastedConnectRequest(parsed_);
 }
 
 } // namespace sites

@@ -12,6 +12,9 @@ class QPushButton;
 
 namespace sites {
 
+// What connecting to a pasted address asks of the main window.
+ConnectRequest PastedConnectRequest(const PastedURL &url);
+
 class TPastFtpURL : public QDialog
 {
     Q_OBJECT
