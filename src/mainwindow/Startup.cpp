@@ -1,6 +1,7 @@
 #include "mainwindow/Startup.h"
 
 #include "mainwindow/CommandLine.h"
+#include "mainwindow/LoopProbe.h"
 #include "mainwindow/MainCaptions.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/SetWindow.h"
@@ -62,6 +63,7 @@ int RunProgram()
         return 0;
     }
     std::unique_ptr<TMainForm> main(CreateProgramWindows().mainForm);
+    StartLoopProbeFromEnvironment(main.get());
     main->show();
     if (const std::optional<int> status = StartFromCommandLine(*main, *options)) {
         main->close();
