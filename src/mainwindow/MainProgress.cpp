@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace mainwindow {
 namespace {
 
@@ -75,12 +77,16 @@ void TMainForm::applyProgressView()
     const queue::ProgressView &view = progress_->view();
     statusPanel_->setText(view.statusText);
     if (view.transferring) {
-        statusPanel_->setFixedWidth(TimePanelWidth);
+        // Never narrower than the text: a cut-off time tells nothing.
+        const int padding = 16;
+        statusPanel_->setFixedWidth(
+            std::max(TimePanelWidth, statusPanel_->fontMetrics().horizontalAdvance(view.statusText) + padding));
         progressPanel_->setRange(0, 1000);
         progressPanel_->setValue(view.permille());
         progressPanel_->setFormat(view.showsPercentage() ? view.gaugeText + QStringLiteral("%p%") : view.gaugeText);
         progressPanel_->show();
-        speedPanel_->setFixedWidth(SpeedPanelWidth);
+        speedPanel_->setFixedWidth(
+            std::max(SpeedPanelWidth, speedPanel_->fontMetrics().horizontalAdvance(view.speedText) + padding));
         speedPanel_->setText(view.speedText);
         speedPanel_->show();
     } else {
