@@ -323,6 +323,9 @@ private:
     bool UploadPass();
     void FinishUploadData();
     void AbandonTransfer();
+    // A binary download that ended with fewer bytes than the server
+    // announced (SIZE, or the size in its 150 reply) is a failure.
+    void CheckDownloadComplete();
 
     // Listing cache (TMFtpList.cpp)
     QByteArray CachePath(const QByteArray &directory, char kind) const;
@@ -432,6 +435,7 @@ private:
     qint64 restartOffset_ = 0;
     qint64 uploadSize_ = 0;
     qint64 remoteSize_ = 0;
+    qint64 expectedSize_ = -1; // the download's announced size, -1 unknown
     bool dataClosed_ = false;
     bool finalReplyOK_ = false;
     bool truncatePending_ = false;

@@ -56,6 +56,7 @@ void TMFtp::DownloadFile(const QByteArray &remoteFile, const QString &localFile)
     remoteFile_ = remoteFile;
     localFile_ = localFile;
     restartOffset_ = 0;
+    expectedSize_ = -1;
     truncatePending_ = false;
     localWriteFailed_ = false;
     if (remoteFile_.isEmpty()) {
@@ -157,6 +158,7 @@ void TMFtp::OnDownloadSizeReply(const QByteArray &reply)
     const std::optional<qint64> size = IsCompletion(reply) ? ParseSizeReply(reply) : std::nullopt;
     if (size) {
         remoteSize_ = *size;
+        expectedSize_ = *size;
         if (localSize > 0 && remoteSize_ >= localSize) {
             if (remoteSize_ == localSize) {
                 ReportInfo(infoNothingToDo, QString::fromLatin1(NothingToDoText));
@@ -236,6 +238,12 @@ void TMFtp::OnRetrReply(const QByteArray &reply)
         // "150 Opening BINARY mode data connection for x (1234 bytes)."
         const QByteArray size = RetrSizeText(reply);
         if (!size.isEmpty()) {
+            if (expectedSize_ < 0) {
+                bool ok = false;
+                const qint64 announced = size.toLongLong(&ok);
+                if (ok && announced >= 0)
+                    expectedSize_ = restartOffset_ + announced;
+            }
             ReportInfo(infoFileSize, QString::fromLatin1(size));
             ReportInfo(infoTransferTotal, QString::fromLatin1(size));
         }
@@ -248,8 +256,10 @@ void TMFtp::OnRetrReply(const QByteArray &reply)
         EnsureTruncated(); // an empty file: no data, no preliminary reply
         if (localWriteFailed_ && file_.isOpen())
             DownloadRead();
-        if (dataClosed_)
+        if (dataClosed_) {
+            CheckDownloadComplete();
             PostReady();
+        }
         return;
     }
     CloseDataSockets();
@@ -321,8 +331,23 @@ void TMFtp::OnTransferDataClosed()
     ReportInfo(infoDataClosed);
     ReportInfo(infoTransferEnd);
     dataClosed_ = true;
-    if (finalReplyOK_)
+    if (finalReplyOK_) {
+        CheckDownloadComplete();
         PostReady();
+    }
+}
+
+void TMFtp::CheckDownloadComplete()
+{
+    if (dataKind_ != DataKind::Download || operation_ != opDownload || !transferOK_ || expectedSize_ < 0
+        || currentType_ != "I")
+        return;
+    const qint64 received = bytesTransferred_; // counts from the restart offset
+    if (received >= expectedSize_)
+        return;
+    transferOK_ = false;
+    errorText_ = QStringLiteral("Transfer incomplete: %1 of %2 bytes received").arg(received).arg(expectedSize_);
+    ReportError(errorDataConnection);
 }
 
 // ---- Upload ----

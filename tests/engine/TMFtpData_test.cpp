@@ -141,12 +141,22 @@ TEST_F(DataTest, TypeIsSentOncePerConnection)
 
 TEST_F(DataTest, PreliminaryReplyNamesTheSize)
 {
-    server.setDataAction("RETR", DataAction {"150 Opening BINARY mode data connection for f (1234 bytes).\r\n", "x"});
+    server.setDataAction("RETR", DataAction {"150 Opening BINARY mode data connection for f (1234 bytes).\r\n",
+                                             QByteArray(1234, 'x')});
     ftp.DownloadFile("f", Local("f"));
     EXPECT_TRUE(rec.has(QStringLiteral("info infoFileSize 1234")));
     EXPECT_TRUE(rec.has(QStringLiteral("info infoTransferTotal 1234")));
     EXPECT_TRUE(ftp.TransferOK());
     EXPECT_TRUE(rec.hasEvent("FileReceived"));
+}
+
+TEST_F(DataTest, FewerBytesThanThePreliminaryReplyNamedIsAFailure)
+{
+    server.setDataAction("RETR", DataAction {"150 Opening BINARY mode data connection for f (1234 bytes).\r\n", "x"});
+    ftp.DownloadFile("f", Local("f"));
+    EXPECT_FALSE(ftp.TransferOK());
+    EXPECT_EQ(rec.count(errorDataConnection), 1) << rec.dump().toStdString();
+    EXPECT_TRUE(rec.has(QStringLiteral("error errorDataConnection Transfer incomplete: 1 of 1234 bytes received")));
 }
 
 TEST_F(DataTest, AbortSendsTelnetInterruptUrgentMarkAndAbor)

@@ -437,6 +437,34 @@ TEST_F(RunnerTest, ListedNamesNeverLeadOutsideTheLocalFolder)
         EXPECT_FALSE(cmd.startsWith("RETR ..")) << cmd.constData();
 }
 
+// "150 ... (1000 bytes)", 400 bytes of data, then "226": not a complete file.
+TEST_F(RunnerTest, ADownloadShorterThanAnnouncedIsAFailure)
+{
+    testsupport::ScriptedFtpServer server;
+    server.scriptStandardSession();
+    server.setReply("TYPE", "200 OK.\r\n");
+    server.setDataAction("LIST", testsupport::DataAction {"150 Listing.\r\n", ""});
+    server.setDataAction("RETR", testsupport::DataAction {
+                                     "150 Opening BINARY mode data connection for f.bin (1000 bytes).\r\n",
+                                     QByteArray(400, 'x')});
+    LogIn(server.port(), QStringLiteral("u"), QStringLiteral("p"));
+
+    runner.DownloadSelection({}, {"f.bin", "g.bin"}, local.path());
+
+    ASSERT_EQ(queue.count(), 2) << "both are short";
+    EXPECT_EQ(queue.entry(0).status(), QStringLiteral("错误"));
+    EXPECT_TRUE(engineErrors.join(QLatin1Char(' ')).contains(QStringLiteral("400 of 1000")))
+        << engineErrors.join(QLatin1Char('\n')).toStdString();
+
+    // The whole file is a success.
+    server.setDataAction("RETR", testsupport::DataAction {
+                                     "150 Opening BINARY mode data connection for f.bin (1000 bytes).\r\n",
+                                     QByteArray(1000, 'x')});
+    answer = QStringLiteral("Overwrite");
+    runner.DownloadSelection({}, {"f.bin"}, local.path());
+    EXPECT_EQ(queue.count(), 0);
+}
+
 TEST(RunnerNames, PathRules)
 {
     EXPECT_EQ(TTransferRunner::LastRemoteComponent("/pub/a.zip"), QByteArray("a.zip"));
