@@ -10,8 +10,17 @@
 // prompts (OUT-siteuser.png, OUT-sitepassword.png). "listing" fills the
 // remote list with a sample listing (UTF-8 and GBK names, links, large files),
 // "icons" shows it as large icons; the remote list alone is saved as
-// OUT-remote.png.
+// OUT-remote.png. "queue" fills the transfer queue and shows a transfer in
+// progress in the status bar, and renders the overwrite dialog, the queue
+// entry editor and the local chooser (OUT-overwrite.png, OUT-queueedit.png,
+// OUT-localdir.png).
 #include "engine/TMFtp.h"
+#include "mainwindow/ModifyQueue.h"
+#include "mainwindow/OverOpear.h"
+#include "mainwindow/ViewLocalDir.h"
+#include "queue/OverwriteDecision.h"
+#include "queue/QueueModel.h"
+#include "queue/TransferProgress.h"
 #include "mainwindow/Startup.h"
 #include "platform/ProfileFile.h"
 #include "sites/ConnectHistory.h"
@@ -164,12 +173,70 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
     grabShown(&password, sibling(out, "-sitepassword.png"));
 }
 
+void renderQueue(mainwindow::TMainForm *main, const QString &out, bool simplified)
+{
+    using namespace queue;
+    TQueueModel &q = *main->queueModel();
+    q.append(QueueEntry::make(QStringLiteral("/home/用户/下载"), FolderMarker(), DownloadAction(),
+                              QStringLiteral("/pub/软件下载").toUtf8(), StatusTransferring(simplified)));
+    q.append(QueueEntry::make(QStringLiteral("/home/用户/文档/年度报告.pdf"), FormatSizeKB(1843201), UploadAction(),
+                              "/incoming"));
+    q.append(QueueEntry::make(QStringLiteral("/home/用户/下载"), FormatSizeKB(6114656256), DownloadAction(),
+                              "/pub/ubuntu-24.04-desktop-amd64.iso", StatusFailed(simplified)));
+    q.append(QueueEntry::make(QStringLiteral("/home/用户/照片"), FolderMarker(), UploadAction(), "/incoming",
+                              StatusCancelled()));
+    TTransferProgress *p = main->progress();
+    TransferSample sample;
+    sample.operation = opDownload;
+    sample.localFile = QStringLiteral("/home/用户/下载/ubuntu-24.04-desktop-amd64.iso");
+    p->ShowTransferStart(QStringLiteral("6114656256"), sample, 0);
+    sample.bytesTransferred = 2147483648LL;
+    p->Tick(sample, 4000);
+    sample.bytesTransferred = 2684354560LL;
+    p->Tick(sample, 5000);
+    main->applyProgressView();
+}
+
+void renderQueueWindows(mainwindow::TMainForm *main, const QString &out)
+{
+    using namespace mainwindow;
+    QTemporaryDir dir;
+    const QString local = dir.filePath(QStringLiteral("年度报告.pdf"));
+    QFile f(local);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QByteArray(400, 'x'));
+    f.close();
+    queue::ResumeFacts facts;
+    facts.download = true;
+    facts.localFile = local;
+    facts.remoteFile = QStringLiteral("年度报告.pdf").toUtf8();
+    facts.serverCanResume = true;
+    facts.localSize = 400;
+    facts.remoteSize = 1843201;
+    facts.remoteDate = "2024-01-15 14:05";
+    TOverDialog over(main);
+    over.Prepare(facts);
+    grabShown(&over, sibling(out, "-overwrite.png"));
+
+    TQueueInfoForm edit(main);
+    edit.SetTexts();
+    edit.SetEntry(QStringLiteral("/home/用户/文档/年度报告.pdf"), QStringLiteral("/incoming"), true);
+    grabShown(&edit, sibling(out, "-queueedit.png"));
+
+    TLocalDirForm chooser(main);
+    chooser.SetTexts(QString());
+    chooser.setShowFiles(true);
+    chooser.setPath(QStringLiteral("/usr/share"));
+    chooser.resize(314, 339);
+    grabShown(&chooser, sibling(out, "-localdir.png"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -179,12 +246,14 @@ int main(int argc, char **argv)
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
+    bool withQueue = false;
     for (int i = 6; i < argc; ++i) {
         withSettings |= qstrcmp(argv[i], "settings") == 0;
         withSession |= qstrcmp(argv[i], "session") == 0;
         withSites |= qstrcmp(argv[i], "sites") == 0;
         withListing |= qstrcmp(argv[i], "listing") == 0;
         withIcons |= qstrcmp(argv[i], "icons") == 0;
+        withQueue |= qstrcmp(argv[i], "queue") == 0;
     }
 
     QTemporaryDir home;
@@ -229,6 +298,8 @@ int main(int argc, char **argv)
     }
     if (withIcons)
         main->setRemoteViewStyle(0);
+    if (withQueue)
+        renderQueue(main, out, simplified);
 
     int rc = 0;
     if (withSession) {
@@ -249,6 +320,8 @@ int main(int argc, char **argv)
         QString remote = out;
         remote.replace(QLatin1String(".png"), QLatin1String("-remote.png"));
         main->remoteList()->grab().save(remote);
+        if (withQueue)
+            renderQueueWindows(main, out);
         if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();

@@ -110,6 +110,8 @@ public:
     queue::TQueueModel *queueModel() const { return queueModel_; }
     queue::TTransferRunner *runner() const { return runner_; }
     queue::TTransferProgress *progress() const { return progress_; }
+    // Copies the progress display's state into the status bar.
+    void applyProgressView();
     QLabel *statusPanel() const { return statusPanel_; }
     QLabel *speedPanel() const { return speedPanel_; }
     QProgressBar *progressPanel() const { return progressPanel_; }
@@ -305,7 +307,6 @@ private:
     void connectTransferCommands();
     void buildQueueList();
     void progressTick();
-    void applyProgressView();
     bool queueReady() const;
     int selectedQueueRow() const;
     QString queueDialogFolder() const;

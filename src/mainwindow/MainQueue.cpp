@@ -106,7 +106,7 @@ void TMainForm::buildQueueList()
     queueList_->setContextMenuPolicy(Qt::CustomContextMenu);
     queueList_->header()->setSectionsClickable(false);
     queueList_->header()->resizeSection(queue::LocalPathColumn, 200);
-    queueList_->header()->resizeSection(queue::SizeColumn, 68);
+    queueList_->header()->resizeSection(queue::SizeColumn, 90); // room for "5,242,880 KB"
     queueList_->header()->resizeSection(queue::ActionColumn, 45);
     queueList_->header()->resizeSection(queue::RemotePathColumn, 200);
     queueList_->header()->resizeSection(queue::StatusColumn, 68);
