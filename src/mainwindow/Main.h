@@ -57,6 +57,7 @@ namespace mainwindow {
 
 class LocalFileModel;
 class TOverDialog;
+class TLocalDirForm;
 
 // What the main window is started with; tests inject both.
 struct MainFormEnvironment
@@ -150,6 +151,9 @@ public:
     void ShowStatusHint(const QString &hint);
 
     void setSettingsWindow(sites::TSetForm *form) { setForm_ = form; }
+    // The windows of the start-up that the queue's commands use.
+    void setOverDialog(TOverDialog *dialog) { overDialog_ = dialog; }
+    void setLocalDirForm(TLocalDirForm *form) { localDirForm_ = form; }
     void setSiteManager(sites::TSiteForm *form);
     sites::TSiteForm *siteManager() const { return siteForm_; }
     // The engine settings last applied by the settings window.
@@ -310,6 +314,7 @@ private:
     bool queueReady() const;
     int selectedQueueRow() const;
     QString queueDialogFolder() const;
+    void rememberQueueFolder(const QString &path);
     // The command table (MainCommands.cpp): every action with a handler and
     // an enabled rule.
     void connectCommandTable();
@@ -324,6 +329,7 @@ private:
     // server or the network ended keeps it for a later run.
     bool userDisconnect_ = false;
     TOverDialog *overDialog_ = nullptr;
+    TLocalDirForm *localDirForm_ = nullptr;
     std::optional<QString> presetAnswer_;
     bool nonInteractive_ = false;
     bool useSimplified_ = true;

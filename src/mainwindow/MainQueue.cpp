@@ -166,7 +166,7 @@ void TMainForm::popModifySelectQueueClick()
     const int row = selectedQueueRow();
     if (row < 0 || !queueReady())
         return;
-    EditQueueEntry(this, *queueModel_, row);
+    EditQueueEntry(this, *queueModel_, row, localDirForm_);
 }
 
 QString TMainForm::queueDialogFolder() const
@@ -177,14 +177,20 @@ QString TMainForm::queueDialogFolder() const
     return folder;
 }
 
-bool TMainForm::SaveQueueTo(const QString &path)
+// After a successful save or load the dialogs start in that file's folder.
+void TMainForm::rememberQueueFolder(const QString &path)
 {
-    if (!queue::SaveQueueFile(*queueModel_, path))
-        return false;
     QString folder = QFileInfo(path).absolutePath();
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     config_.WriteString(QStringLiteral("Load"), QLatin1String(config::OpenQueuePath), folder);
+}
+
+bool TMainForm::SaveQueueTo(const QString &path)
+{
+    if (!queue::SaveQueueFile(*queueModel_, path))
+        return false;
+    rememberQueueFolder(path);
     return true;
 }
 
@@ -192,10 +198,7 @@ bool TMainForm::LoadQueueFrom(const QString &path)
 {
     if (!queue::LoadQueueFile(*queueModel_, path))
         return false;
-    QString folder = QFileInfo(path).absolutePath();
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    config_.WriteString(QStringLiteral("Load"), QLatin1String(config::OpenQueuePath), folder);
+    rememberQueueFolder(path);
     return true;
 }
 

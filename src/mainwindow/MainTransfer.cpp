@@ -180,32 +180,24 @@ void TMainForm::answerResumeDecision(QString &value)
             value = queue::AnswerCancel();
         return;
     }
-    QString line;
-    if (const std::optional<QString> answer =
-            queue::AnswerWithoutDialog(facts, {state.ApplyToAll, state.RememberedAnswer}, &line)) {
-        if (!line.isEmpty())
-            LogStatus(line);
-        value = *answer;
-        return;
-    }
     if (!overDialog_)
         overDialog_ = new TOverDialog(this);
-    bool all = false;
-    QString answer = overDialog_->Ask(facts, &all);
+    queue::OverwriteMemory memory{state.ApplyToAll, state.RememberedAnswer};
+    QString line;
+    QString answer = AnswerResumeDecision(*overDialog_, facts, memory, &line);
+    if (!line.isEmpty())
+        LogStatus(line);
     // A dialog closed without one of its buttons leaves the file alone.
     if (answer.isEmpty())
-        answer = queue::AnswerCancel();
-    state.RememberedAnswer = answer;
-    state.ApplyToAll = all;
+        answer = memory.RememberedAnswer = queue::AnswerCancel();
+    state.ApplyToAll = memory.ApplyToAll;
+    state.RememberedAnswer = memory.RememberedAnswer;
     value = answer;
 }
 
 void TMainForm::answerOverwriteConfirm(QString &value)
 {
-    if (ui::Confirm(this, queue::OverwriteConfirmText(mftp1_->NewName(), useSimplified_)))
-        value = queue::AnswerOverwrite();
-    else
-        value.clear();
+    value = AnswerOverwriteConfirm(this, mftp1_->NewName());
 }
 
 } // namespace mainwindow

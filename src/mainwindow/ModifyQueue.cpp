@@ -38,14 +38,9 @@ TQueueInfoForm::TQueueInfoForm(QWidget *owner) : QDialog(owner)
     label1_->setBuddy(localEdit_);
     label2_->setBuddy(remoteEdit_);
 
-    const ui::OkCancelRow row = ui::MakeOkCancelRow(this);
+    const ui::OkCancelRow row = ui::MakeAcceptRejectRow(this);
     ok_ = row.ok;
     cancel_ = row.cancel;
-    ok_->setObjectName(QStringLiteral("bsSkinButton1"));
-    cancel_->setObjectName(QStringLiteral("bsSkinButton2"));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(browse_, &QAction::triggered, this, [this] { LocalFilePathButtonClick(); });
 
     auto *grid = new QGridLayout;

@@ -3,6 +3,9 @@
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/LoopProbe.h"
 #include "mainwindow/MainCaptions.h"
+#include "mainwindow/ModifyQueue.h"
+#include "mainwindow/OverOpear.h"
+#include "mainwindow/ViewLocalDir.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/SetWindow.h"
 #include "sites/SiteBook.h"
@@ -14,32 +17,25 @@
 #include <cstdio>
 
 namespace mainwindow {
-namespace {
-
-QDialog *shell(const char *name, QWidget *owner)
-{
-    auto *d = new QDialog(owner);
-    d->setObjectName(QLatin1String(name));
-    d->setWindowTitle(applicationTitle());
-    return d;
-}
-
-} // namespace
 
 ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
 {
     ProgramWindows w;
     w.mainForm = new TMainForm(environment);
-    w.overDialog = shell("TOverDialog", w.mainForm);
+    auto *over = new TOverDialog(w.mainForm);
+    w.overDialog = over;
+    w.mainForm->setOverDialog(over);
     w.remoteDirForm = new TRemoteDirForm(w.mainForm);
     w.remoteDirForm->SetClient(w.mainForm->MFtp1());
-    w.queueInfoForm = shell("TQueueInfoForm", w.mainForm);
+    w.queueInfoForm = new TQueueInfoForm(w.mainForm);
     // Loads ftp.dat, which lives beside Config.ini.
     w.siteForm = new sites::TSiteForm(
         QFileInfo(w.mainForm->config().fileName()).absolutePath() + QLatin1Char('/') + sites::SiteBookFileName,
         w.mainForm);
     w.mainForm->setSiteManager(w.siteForm);
-    w.localDirForm = shell("TLocalDirForm", w.mainForm);
+    auto *localDir = new TLocalDirForm(w.mainForm);
+    w.localDirForm = localDir;
+    w.mainForm->setLocalDirForm(localDir);
     // Loads [Option] and hands it to the engine.
     w.setForm = new sites::TSetForm(&w.mainForm->config(), w.mainForm, w.mainForm);
     w.mainForm->setSettingsWindow(w.setForm);

@@ -44,14 +44,9 @@ TLocalDirForm::TLocalDirForm(QWidget *owner) : QDialog(owner)
     for (int c = 1; c < model_->columnCount(); ++c)
         tree_->hideColumn(c);
 
-    const ui::OkCancelRow row = ui::MakeOkCancelRow(this);
+    const ui::OkCancelRow row = ui::MakeAcceptRejectRow(this);
     ok_ = row.ok;
     cancel_ = row.cancel;
-    ok_->setObjectName(QStringLiteral("bsSkinButton1"));
-    cancel_->setObjectName(QStringLiteral("bsSkinButton2"));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     // The form sees Esc before any of its controls.
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WindowShortcut);

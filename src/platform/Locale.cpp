@@ -40,3 +40,20 @@ QCollatorSortKey localeSortKey(const QString &text)
 }
 
 } // namespace platform
+
+namespace platform {
+
+QString groupThousands(quint64 value)
+{
+    const QString digits = QString::number(value);
+    QString text;
+    text.reserve(digits.size() + digits.size() / 3);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += QLatin1Char(',');
+        text += digits.at(i);
+    }
+    return text;
+}
+
+} // namespace platform

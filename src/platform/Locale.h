@@ -19,3 +19,11 @@ int compareTextLocale(QStringView a, QStringView b);
 QCollatorSortKey localeSortKey(const QString &text);
 
 } // namespace platform
+
+namespace platform {
+
+// A count with "," between groups of three digits: 1048576 -> "1,048,576"
+// (the thousands separator of the Chinese locales the program speaks).
+QString groupThousands(quint64 value);
+
+} // namespace platform

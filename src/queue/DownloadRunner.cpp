@@ -280,28 +280,13 @@ bool TTransferRunner::RunDownloadEntry(TQueueModel::Id id)
             SetStatusOf(id, Failed());
             return false;
         }
-        const bool ok = DownloadAndWait(name, LocalJoin(local, localName));
-        if (state_.StopRequested)
-            return true;
-        if (!ok) {
-            SetStatusOf(id, Failed());
-            return false;
-        }
-        RemoveEntry(id);
-        return true;
+        return EndEntry(id, DownloadAndWait(name, LocalJoin(local, localName)));
     }
 
     if (state_.StopRequested)
         return true;
     const bool ok = DownloadFolder(entry.remotePath(), local);
-    if (state_.StopRequested)
-        return true;
-    if (!ok || treeFailures_ > 0) {
-        SetStatusOf(id, Failed());
-        return false;
-    }
-    RemoveEntry(id);
-    return true;
+    return EndEntry(id, ok && treeFailures_ == 0);
 }
 
 } // namespace queue

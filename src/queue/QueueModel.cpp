@@ -1,6 +1,7 @@
 #include "queue/QueueModel.h"
 
 #include "listing/FileInfo.h"
+#include "platform/Locale.h"
 #include "platform/TextCodec.h"
 
 #include <QFileInfo>
@@ -71,15 +72,7 @@ QString FormatSizeKB(qint64 bytes)
     if (bytes < 1)
         return QStringLiteral("0 KB");
     const qint64 kb = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-    const QString digits = QString::number(kb);
-    QString text;
-    text.reserve(digits.size() + digits.size() / 3 + 3);
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += QLatin1Char(',');
-        text += digits.at(i);
-    }
-    return text + QStringLiteral(" KB");
+    return platform::groupThousands(quint64(kb)) + QStringLiteral(" KB");
 }
 
 qint64 GetLocalFileSize(const QString &path)

@@ -180,6 +180,18 @@ void TTransferRunner::RemoveEntry(TQueueModel::Id entry)
         queue_.removeAt(row);
 }
 
+bool TTransferRunner::EndEntry(TQueueModel::Id entry, bool ok)
+{
+    if (state_.StopRequested)
+        return true; // keeps the status Stop gave it
+    if (!ok) {
+        SetStatusOf(entry, Failed());
+        return false;
+    }
+    RemoveEntry(entry);
+    return true;
+}
+
 // ---- end of a run, Stop ----
 
 void TTransferRunner::FinishRun(bool refresh)

@@ -137,6 +137,9 @@ private:
     void SetStatusAt(int row, const QString &status);
     void SetStatusOf(TQueueModel::Id entry, const QString &status);
     void RemoveEntry(TQueueModel::Id entry);
+    // The end of a queue entry's run: handled (true) when stopped or done
+    // (the entry leaves the queue); failed (false, status "错误") otherwise.
+    bool EndEntry(TQueueModel::Id entry, bool ok);
     QString Transferring() const;
     QString Failed() const;
     // A local name as the server spells names in the current folder: GBK

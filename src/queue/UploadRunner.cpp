@@ -244,15 +244,7 @@ bool TTransferRunner::RunUploadEntry(TQueueModel::Id id)
         if (state_.StopRequested)
             return true;
         const bool ok = UploadFolderTo(local, entry.remotePath());
-        if (!ok || treeFailures_ > 0) {
-            if (!state_.StopRequested)
-                SetStatusOf(id, Failed());
-            return state_.StopRequested;
-        }
-        if (state_.StopRequested)
-            return true;
-        RemoveEntry(id);
-        return true;
+        return EndEntry(id, ok && treeFailures_ == 0);
     }
 
     const QFileInfo info(local);
@@ -270,15 +262,7 @@ bool TTransferRunner::RunUploadEntry(TQueueModel::Id id)
     }
     if (state_.StopRequested)
         return true;
-    const bool ok = UploadAndWait(local, RemoteNameFor(info.fileName()));
-    if (state_.StopRequested)
-        return true;
-    if (!ok) {
-        SetStatusOf(id, Failed());
-        return false;
-    }
-    RemoveEntry(id);
-    return true;
+    return EndEntry(id, UploadAndWait(local, RemoteNameFor(info.fileName())));
 }
 
 } // namespace queue

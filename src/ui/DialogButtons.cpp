@@ -1,5 +1,6 @@
 #include "ui/DialogButtons.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -13,6 +14,17 @@ OkCancelRow MakeOkCancelRow(QWidget *parent)
     row.layout->addStretch(1);
     row.layout->addWidget(row.ok);
     row.layout->addWidget(row.cancel);
+    return row;
+}
+
+OkCancelRow MakeAcceptRejectRow(QDialog *dialog)
+{
+    OkCancelRow row = MakeOkCancelRow(dialog);
+    row.ok->setObjectName(QStringLiteral("bsSkinButton1"));
+    row.cancel->setObjectName(QStringLiteral("bsSkinButton2"));
+    row.ok->setDefault(true);
+    QObject::connect(row.ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(row.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return row;
 }
 

@@ -2,6 +2,7 @@
 // The OK and Cancel row at the bottom of the small dialogs: two buttons named
 // "OkButton" and "CancelButton", right-aligned.
 
+class QDialog;
 class QHBoxLayout;
 class QPushButton;
 class QWidget;
@@ -16,5 +17,10 @@ struct OkCancelRow
 };
 
 OkCancelRow MakeOkCancelRow(QWidget *parent);
+
+// The row of a dialog whose OK button accepts it (the default button) and
+// whose Cancel button rejects it, named as the skinned dialogs name them:
+// "bsSkinButton1" and "bsSkinButton2".
+OkCancelRow MakeAcceptRejectRow(QDialog *dialog);
 
 } // namespace ui

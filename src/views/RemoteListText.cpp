@@ -1,5 +1,7 @@
 #include "views/RemoteListText.h"
 
+#include "platform/Locale.h"
+
 #include <limits>
 
 namespace views {
@@ -22,15 +24,7 @@ QString FormatSizeKB(QByteArrayView size)
     quint64 kb = value / 1024 + (value % 1024 != 0 ? 1 : 0);
     if (kb == 0)
         kb = 1;
-    const QString digits = QString::number(kb);
-    QString text;
-    text.reserve(digits.size() + digits.size() / 3 + 3);
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += QLatin1Char(',');
-        text += digits.at(i);
-    }
-    return text + QLatin1String(" KB");
+    return platform::groupThousands(kb) + QLatin1String(" KB");
 }
 
 bool MatchWildcard(QStringView pattern, QStringView name)

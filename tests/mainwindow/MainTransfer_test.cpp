@@ -303,10 +303,12 @@ TEST_F(TransferWindow, EveryCommandIsBuiltOrDisabled)
         EXPECT_TRUE(built.contains(name) || notBuilt.contains(name)) << name.toStdString() << " is not in the table";
     }
     for (const QString &name : notBuilt) {
-        if (QAction *a = main->action(name))
+        if (QAction *a = main->action(name)) {
             EXPECT_FALSE(a->isEnabled()) << name.toStdString();
-        if (QToolButton *b = main->toolButton(name))
+        }
+        if (QToolButton *b = main->toolButton(name)) {
             EXPECT_FALSE(b->isEnabled()) << name.toStdString();
+        }
     }
 }
 
