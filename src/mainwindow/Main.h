@@ -332,6 +332,7 @@ private:
     TLocalDirForm *localDirForm_ = nullptr;
     std::optional<QString> presetAnswer_;
     bool nonInteractive_ = false;
+    bool closeAfterRun_ = false;
     bool useSimplified_ = true;
     int face_ = 1;
     bool shownOnce_ = false;

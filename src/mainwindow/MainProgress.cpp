@@ -102,6 +102,10 @@ void TMainForm::ShowRunFinished()
     timer1_->stop();
     progress_->Finish();
     applyProgressView();
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }
 
 void TMainForm::StopProgressTimer()

@@ -177,6 +177,14 @@ int TMainForm::localPanelWidth() const
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    if (operationMode() != omIdle) {
+        // A run waits inside this window's event loop: stop it first and
+        // close once it has ended, so no file is left half-written unnoticed.
+        closeAfterRun_ = true;
+        runner_->Stop();
+        event->ignore();
+        return;
+    }
     closingStep();
     event->accept();
 }

@@ -30,6 +30,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -336,6 +337,31 @@ TEST_F(TransferWindow, ADroppedSessionKeepsTheQueueTheUsersDisconnectEmptiesIt)
     ASSERT_TRUE(waitUntil([&] { return !main->MFtp1()->Connected(); }, 10000));
     testsupport::pumpFor(50);
     EXPECT_EQ(main->queueModel()->count(), 0);
+}
+
+TEST_F(TransferWindow, ClosingTheWindowDuringARunStopsItFirst)
+{
+    PyFtpdServer server({QStringLiteral("--rate"), QStringLiteral("100000")});
+    ASSERT_TRUE(server.isRunning());
+    writeFile(server.root() + QStringLiteral("/big.bin"), QByteArray(400000, 'b'));
+    auto main = open();
+    main->show();
+    connectTo(*main, server.port());
+    main->queueModel()->append(
+        queue::QueueEntry::make(local.path(), QStringLiteral("391 KB"), queue::DownloadAction(), "/big.bin"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (main->MFtp1()->BytesTransferred() > 50000) {
+            poll.stop();
+            main->close();
+            EXPECT_TRUE(main->isVisible()); // not before the run has ended
+        }
+    });
+    poll.start(20);
+    main->action(QStringLiteral("mmiTransferAllQueue"))->trigger();
+    ASSERT_EQ(main->queueModel()->count(), 1);
+    EXPECT_EQ(main->queueModel()->entry(0).status(), queue::StatusCancelled());
+    EXPECT_TRUE(waitUntil([&] { return !main->isVisible(); }, 5000));
 }
 
 TEST(CommandLineOptions, Parsing)
