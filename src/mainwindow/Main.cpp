@@ -115,6 +115,9 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 
     connectCommands();
     connectCommandTable();
+    connectRemoteCommands();
+    connectLocalCommands();
+    connectDragAndDrop();
     creationStep();
     // Until the first tick, at least nothing without work behind it is enabled.
     for (const QString &name : commandNames(false)) {

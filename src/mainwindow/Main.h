@@ -237,6 +237,30 @@ public:
     // disabled.
     QStringList commandNames(bool built) const;
 
+    // ---- remote file commands (MainRemoteCommands.cpp) ----
+    void RemoteFileDeleteClick();
+    void RemoteFileReNameClick();
+    void RemoteFileMoveClick();
+    void RemoteFileExecuteClick();
+    void RemoteFilePropertyClick();
+    void RemoteFileCreateDirectoryClick();
+    void RemoteFileViewDirectoryClick();
+    // ---- end of remote file commands ----
+
+    // ---- local pane commands (MainLocalCommands.cpp) ----
+    void LocalFileCutClick();
+    void LocalFileCopyClick();
+    void LocalFilePastClick();
+    void LocalFileDeleteClick();
+    void LocalFileReNameClick();
+    void LocalFileExecuteClick();
+    void LocalFilePropertyClick();
+    void LocalFileCreateDirectoryClick();
+    void LocalFileViewDirectoryClick();
+    // Whether the clipboard offers a list of files to paste.
+    bool localClipboardHasFiles() const;
+    // ---- end of local pane commands ----
+
     // queue::TransferHost
     QString LocalPaneFolder() const override;
     void SetLocalPaneFolder(const QString &folder) override;
@@ -318,6 +342,11 @@ private:
     // The command table (MainCommands.cpp): every action with a handler and
     // an enabled rule.
     void connectCommandTable();
+    // Shortcuts and key handling of each pane's commands (in the files of
+    // those commands).
+    void connectRemoteCommands();
+    void connectLocalCommands();
+    void connectDragAndDrop();
 
     platform::ProfileFile config_;
     QSize screen_;

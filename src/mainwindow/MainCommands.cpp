@@ -43,6 +43,7 @@ struct CommandInputs
     OperationMode mode = omIdle;
     int queueCount = 0;
     bool queueSelected = false;
+    bool clipboardFiles = false;
 
     bool ready() const { return connected && !busy && mode == omIdle; }
     bool idle() const { return !busy && mode == omIdle; }
@@ -54,7 +55,7 @@ using Handler = void (TMainForm::*)();
 enum class Wiring {
     Table,     // the table connects the handler
     Elsewhere, // connected where the control is built (views, languages, ...)
-    NotBuilt,  // no handler yet: always disabled
+    NotBuilt,  // not built yet: always disabled (a handler named here is not connected)
 };
 
 struct CommandRow
@@ -134,12 +135,22 @@ const std::vector<CommandRow> &commandTable()
           "RemoteFileShowColumnsDate", "RemoteFileShowColumnsProperty", "RemoteFileShowColumnsDescription",
           "RemoteFileShowColumnsOwner"},
          W::Elsewhere, nullptr, {}},
-        {{"mmiRemoteFileDelete", "RemoteFileDelete", "RemoteFileToolDelete", "mmiRemoteFileReName", "RemoteFileReName",
-          "RemoteFileToolReName", "mmiRemoteFileMove", "RemoteFileMove", "RemoteFileToolMove", "mmiRemoteFileExecute",
-          "RemoteFileExecute", "mmiRemoteFileProperty", "RemoteFileProperty", "mmiRemoteFileCreateDirectory",
-          "RemoteFileCreateDirectory", "RemoteFileToolCreateDirectory", "mmiRemoteFileViewDirectory",
-          "RemoteFileViewDirectory", "RemoteFileToolViewDirectory"},
-         W::NotBuilt, nullptr, {}},
+        {{"mmiRemoteFileDelete", "RemoteFileDelete", "RemoteFileToolDelete"}, W::NotBuilt, &TMainForm::RemoteFileDeleteClick,
+         [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
+        {{"mmiRemoteFileReName", "RemoteFileReName", "RemoteFileToolReName"}, W::NotBuilt, &TMainForm::RemoteFileReNameClick,
+         [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
+        {{"mmiRemoteFileMove", "RemoteFileMove", "RemoteFileToolMove"}, W::NotBuilt, &TMainForm::RemoteFileMoveClick,
+         [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
+        {{"mmiRemoteFileProperty", "RemoteFileProperty"}, W::NotBuilt, &TMainForm::RemoteFilePropertyClick,
+         [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
+        {{"mmiRemoteFileExecute", "RemoteFileExecute"}, W::NotBuilt, &TMainForm::RemoteFileExecuteClick,
+         [](const CommandInputs &in) {
+             return in.ready() && in.remoteFiles == 1 && in.remoteFolders == 0 && in.localShown && !in.localReadOnly;
+         }},
+        {{"mmiRemoteFileCreateDirectory", "RemoteFileCreateDirectory", "RemoteFileToolCreateDirectory"}, W::NotBuilt,
+         &TMainForm::RemoteFileCreateDirectoryClick, [](const CommandInputs &in) { return in.ready(); }},
+        {{"mmiRemoteFileViewDirectory", "RemoteFileViewDirectory", "RemoteFileToolViewDirectory"}, W::NotBuilt,
+         &TMainForm::RemoteFileViewDirectoryClick, [](const CommandInputs &in) { return in.ready(); }},
 
         // Local pane.
         {{"mmiLocalFileRefresh", "LocalFileRefresh", "LocalFileToolRefresh", "LocalFileToolGoUp"}, W::Elsewhere,
@@ -152,13 +163,25 @@ const std::vector<CommandRow> &commandTable()
           "LocalFileToolReportIcon", "LocalFileShowAllFile", "LocalFileToolShowAllFile", "LocalFileSort",
           "LocalFileSortUp", "LocalFileSortDown"},
          W::Elsewhere, nullptr, {}},
-        {{"mmiLocalFileCut", "LocalFileCut", "LocalFileToolCut", "mmiLocalFileCopy", "LocalFileCopy",
-          "LocalFileToolCopy", "mmiLocalFilePast", "LocalFilePast", "LocalFileToolPast", "mmiLocalFileDelete",
-          "LocalFileDelete", "LocalFileToolDelete", "mmiLocalFileReName", "LocalFileReName", "LocalFileToolReName",
-          "LocalFileExecute", "mmiLocalFileCreateDirectory", "LocalFileCreateDirectory",
-          "LocalFileToolCreateDirectory", "mmiLocalFileViewDirectory", "LocalFileViewDirectory",
-          "LocalFileToolViewDirectory"},
-         W::NotBuilt, nullptr, {}},
+        {{"mmiLocalFileCut", "LocalFileCut", "LocalFileToolCut"}, W::NotBuilt, &TMainForm::LocalFileCutClick,
+         [](const CommandInputs &in) { return in.localShown && in.localSelected > 0; }},
+        {{"mmiLocalFileCopy", "LocalFileCopy", "LocalFileToolCopy"}, W::NotBuilt, &TMainForm::LocalFileCopyClick,
+         [](const CommandInputs &in) { return in.localShown && in.localSelected > 0; }},
+        {{"mmiLocalFilePast", "LocalFilePast", "LocalFileToolPast"}, W::NotBuilt, &TMainForm::LocalFilePastClick,
+         [](const CommandInputs &in) { return in.localShown && !in.localReadOnly && in.clipboardFiles; }},
+        {{"mmiLocalFileDelete", "LocalFileDelete", "LocalFileToolDelete"}, W::NotBuilt, &TMainForm::LocalFileDeleteClick,
+         [](const CommandInputs &in) { return in.localShown && !in.localReadOnly && in.localSelected > 0; }},
+        {{"mmiLocalFileReName", "LocalFileReName", "LocalFileToolReName"}, W::NotBuilt, &TMainForm::LocalFileReNameClick,
+         [](const CommandInputs &in) { return in.localShown && !in.localReadOnly && in.localSelected > 0; }},
+        {{"LocalFileExecute"}, W::NotBuilt, &TMainForm::LocalFileExecuteClick,
+         [](const CommandInputs &in) { return in.localSelected == 1; }},
+        {{"LocalFileProperty"}, W::NotBuilt, &TMainForm::LocalFilePropertyClick,
+         [](const CommandInputs &in) { return in.localSelected > 0; }},
+        {{"mmiLocalFileCreateDirectory", "LocalFileCreateDirectory", "LocalFileToolCreateDirectory"}, W::NotBuilt,
+         &TMainForm::LocalFileCreateDirectoryClick,
+         [](const CommandInputs &in) { return in.localShown && !in.localReadOnly; }},
+        {{"mmiLocalFileViewDirectory", "LocalFileViewDirectory", "LocalFileToolViewDirectory"}, W::NotBuilt,
+         &TMainForm::LocalFileViewDirectoryClick, {}},
 
         // Options, windows, log, help.
         {{"mmiSetup"}, W::Elsewhere, nullptr, {}},
@@ -228,6 +251,8 @@ void TMainForm::UpdateCommandStates()
     in.mode = operationMode();
     in.queueCount = queueModel_->count();
     in.queueSelected = selectedQueueRow() >= 0;
+    // The clipboard is asked only where a paste could go.
+    in.clipboardFiles = in.localShown && !in.localReadOnly && localClipboardHasFiles();
 
     for (const CommandRow &row : commandTable()) {
         bool enabled = true;
