@@ -261,6 +261,12 @@ public:
     bool localClipboardHasFiles() const;
     // ---- end of local pane commands ----
 
+    // ---- drag and drop (MainDragDrop.cpp) ----
+    // ---- end of drag and drop ----
+
+    // ---- layout, views and language fixes (MainViewOptions.cpp and others) ----
+    // ---- end of layout, views and language fixes ----
+
     // queue::TransferHost
     QString LocalPaneFolder() const override;
     void SetLocalPaneFolder(const QString &folder) override;
