@@ -2,8 +2,9 @@
 // A file list with the four view styles of the file panes: large icons,
 // small icons, list and report (columns). One model and one selection are
 // shared by the icon/list view and the report view; the style picks which
-// one is shown.
+// one is shown. Every style selects whole rows.
 
+#include <QModelIndexList>
 #include <QStackedWidget>
 
 class QAbstractItemModel;
@@ -34,13 +35,35 @@ public:
     QListView *iconView() const { return icons_; }
     QAbstractItemView *currentView() const;
 
+    // The selected rows under the root as column-0 indexes, in row order
+    // (a row counts when any of its cells is selected).
+    QModelIndexList selectedRowIndexes() const;
+
+    // Dragging rows out of both views, and drops onto them (their viewports
+    // receive the drag events).
+    void setDragAndDrop(bool dragFrom, bool dropOnto);
+
+    // The row under the root shown as drop target (painted as selected, with
+    // a frame); -1: none.
+    int dropHighlightRow() const { return dropRow_; }
+    void setDropHighlightRow(int row);
+
+    // Called by both views when the user starts dragging; the default drags
+    // the model's data of the selected rows.
+    virtual void beginDrag(QAbstractItemView *view, Qt::DropActions supported);
+
 signals:
     void activated(const QModelIndex &index);
 
 private:
+    void applyDragAndDrop();
+
     QListView *icons_;
     QTreeView *report_;
     int style_ = vsReport;
+    int dropRow_ = -1;
+    bool dragFrom_ = false;
+    bool dropOnto_ = false;
 };
 
 } // namespace ui

@@ -239,7 +239,7 @@ Qt::ItemFlags TMFtpListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
 }
 
 void TMFtpListModel::BuildSearchList() const
@@ -299,6 +299,8 @@ TMFtpListView::TMFtpListView(QWidget *parent) : ui::FileListView(parent), model_
 {
     setObjectName(QStringLiteral("MFtpListView1"));
     setModel(model_);
+    // Drags of selected rows are reported through OnBeginDrag.
+    setDragAndDrop(true, false);
     iconView()->setLayoutMode(QListView::Batched);
     iconView()->setBatchSize(2000);
     QHeaderView *header = reportView()->header();
@@ -538,9 +540,7 @@ void TMFtpListView::RefreshList()
 QList<QByteArray> TMFtpListView::SelectedFolders() const
 {
     QList<QByteArray> names;
-    QModelIndexList rows = reportView()->selectionModel()->selectedRows(ffName);
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    for (const QModelIndex &index : std::as_const(rows))
+    for (const QModelIndex &index : selectedRowIndexes())
         if (model_->IsFolderRow(index.row()))
             names.append(model_->RemoteName(index.row()).toByteArray());
     return names;
@@ -549,12 +549,16 @@ QList<QByteArray> TMFtpListView::SelectedFolders() const
 QList<QByteArray> TMFtpListView::SelectedFiles() const
 {
     QList<QByteArray> names;
-    QModelIndexList rows = reportView()->selectionModel()->selectedRows(ffName);
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    for (const QModelIndex &index : std::as_const(rows))
-        if (!model_->IsFolderRow(index.row()))
+    for (const QModelIndex &index : selectedRowIndexes())
+        if (index.row() < model_->rowCount() && !model_->IsFolderRow(index.row()))
             names.append(model_->RemoteName(index.row()).toByteArray());
     return names;
+}
+
+void TMFtpListView::beginDrag(QAbstractItemView *, Qt::DropActions)
+{
+    if (!selectedRowIndexes().isEmpty() && OnBeginDrag)
+        OnBeginDrag();
 }
 
 } // namespace views

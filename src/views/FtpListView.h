@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 #include "engine/TMFtp.h"
 
@@ -159,7 +160,8 @@ public:
     // one model reset. Does nothing without a source.
     void RefreshList();
 
-    // Names (server bytes) of the selected folders and files, in row order.
+    // Names (server bytes) of the selected folders and files, in row order,
+    // in every view style.
     QList<QByteArray> SelectedFolders() const;
     QList<QByteArray> SelectedFiles() const;
     bool IsFolderItem(int row) const { return model_->IsFolderRow(row); }
@@ -167,6 +169,11 @@ public:
 
     // The shared column table (captions of the current language, widths).
     static const TFtpColumnInfo &ColumnInfo(TFtpFileInfo kind);
+
+    // Raised when the user starts dragging and at least one item is
+    // selected; the list itself drags nothing.
+    std::function<void()> OnBeginDrag;
+    void beginDrag(QAbstractItemView *view, Qt::DropActions supported) override;
 
 private:
     friend class TMFtpListModel;
