@@ -11,6 +11,7 @@
 //   UploadRunner.cpp    UploadSelection, UploadFolder*, RunUploadEntry
 //   DownloadRunner.cpp  DownloadSelection, DownloadFolder*, RunDownloadEntry
 //   QueueDriver.cpp     RunQueueEntry, RunAllEntries, RunSelectedEntry
+//   DeleteRunner.cpp    DeleteSelection, DeleteFolderTree, DeleteFolderContents
 //
 // The runners rely on the host listing the new remote folder after every
 // change of folder (its OnDirectoryChanged handler), so that when the engine
@@ -109,6 +110,52 @@ public:
     // Files moved by the runs since construction (uploads and downloads that
     // the engine reported as done).
     qint64 filesTransferred() const { return filesTransferred_; }
+
+    // ---- the recursive delete (DeleteRunner.cpp) ----
+    // Deletes remote folder trees and files of the current folder, names as
+    // listed there. OperationMode is omDelete while it runs, the engine's
+    // Cache is off; at the end (also after Stop) the cache setting comes
+    // back, the current folder is listed again, the log is on and the mode
+    // is omIdle. Stop sets DeleteCancelled: no further engine call is made
+    // and the engine stays where it is.
+    //
+    // The walk never leaves the trees it was asked to delete:
+    // - a folder entry that is a link (its LinkTo is not empty) is never
+    //   entered; the link itself is removed with DELE, its target is left;
+    // - a folder the server refuses to enter is left with its contents;
+    // - a folder that still holds anything afterwards (such a folder, an
+    //   entry the server would not delete, a folder reached a second time
+    //   or more than 256 levels down) is not removed, nor any folder above
+    //   it, so a server whose RMD removes whole trees removes nothing unseen;
+    // - after each CDUP the engine must be in the folder above, else it goes
+    //   there by its full path before any RMD; "." and ".." are never touched.
+    void DeleteSelection(const QList<QByteArray> &folders, const QList<QByteArray> &files);
+    // Deletes one folder of the current folder with everything in it; true
+    // when it is gone. VisitedFolders holds the folders entered meanwhile.
+    bool DeleteFolderTree(const QByteArray &folder);
+    // The engine is inside the folder to empty (`first`: the folder
+    // DeleteFolderTree entered): deletes its files and links, empties and
+    // removes its subfolders, then goes up with CDUP. True when the folder
+    // was left empty.
+    bool DeleteFolderContents(bool first);
+    // A name typed by the user, encoded as the server spells the names of
+    // the current folder (see RemoteNameFor).
+    QByteArray TypedRemoteName(const QString &name) const { return RemoteNameFor(name); }
+
+private:
+    // DELE and RMD of one name, waiting; true when the server accepted it.
+    bool DeleteEntryAndWait(const QByteArray &name);
+    bool RemoveFolderAndWait(const QByteArray &name);
+    bool ServerAccepted(int refusalsBefore) const;
+    // Makes sure the engine is in `folder` (by its full path when CDUP went
+    // elsewhere); false when it is not, or the delete was cancelled.
+    bool BackIn(const QByteArray &folder);
+    // The engine errors reported while a DeleteSelection runs.
+    int refusals_ = 0;
+    int refusalSlot_ = -1;
+
+public:
+    // ---- end of the recursive delete ----
 
     // ---- helpers with no engine behind them ----
     // The local name for a remote name: refused (empty) when the name is
