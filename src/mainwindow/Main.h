@@ -259,6 +259,11 @@ public:
     void LocalFileViewDirectoryClick();
     // Whether the clipboard offers a list of files to paste.
     bool localClipboardHasFiles() const;
+    // Deletes the selection to the trash, or for good; Shift held down at
+    // that moment makes any delete permanent. Asks first.
+    void LocalFileDelete(bool permanent);
+    // At each opening of the pop-up: its items' states and the sort submenu.
+    void LocalFilePopupMenuPopup();
     // ---- end of local pane commands ----
 
     // ---- drag and drop (MainDragDrop.cpp) ----

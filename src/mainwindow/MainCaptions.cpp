@@ -81,6 +81,7 @@ constexpr CaptionRow MenuCaptions[] = {
     {"LocalFileDelete", "删  除", "刪  除"},
     {"LocalFileReName", "重命名", "重命名"},
     {"LocalFileExecute", "执  行", "執  行"},
+    {"LocalFileProperty", "属  性...", "屬  性..."},
     {"LocalFileCreateDirectory", "新建目录...", "新建目錄..."},
     {"LocalFileViewDirectory", "查看目录...", "查看目錄..."},
     {"LocalFileView", "查看方式", "查看方式"},
@@ -191,7 +192,7 @@ constexpr CaptionRow QueueColumns[] = {
     {"4", "状态", "狀態"},
 };
 
-static_assert(std::size(MenuCaptions) == 126);
+static_assert(std::size(MenuCaptions) == 127);
 static_assert(std::size(ToolHints) == 32);
 static_assert(std::size(QueueColumns) == 5);
 

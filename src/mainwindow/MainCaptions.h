@@ -22,7 +22,7 @@ struct CaptionRow
     }
 };
 
-// 126 menu-item captions, in table order.
+// 127 menu-item captions, in table order.
 std::span<const CaptionRow> menuCaptionTable();
 // 32 tool-button hints.
 std::span<const CaptionRow> toolHintTable();

@@ -227,6 +227,7 @@ void TMainForm::buildPopupMenus()
     makeAction("LocalFileDelete", local);
     makeAction("LocalFileReName", local);
     makeAction("LocalFileExecute", local);
+    makeAction("LocalFileProperty", local);
     local->addSeparator();
     makeAction("LocalFileCreateDirectory", local);
     makeAction("LocalFileViewDirectory", local);

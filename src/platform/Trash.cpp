@@ -147,9 +147,19 @@ std::optional<TrashLocation> trashFor(const QString &path, TrashFailure *why, QS
                 return std::nullopt;
             }
 
+    // Items on the home trash's file system go there or nowhere.
+    QString existing = home;
     struct stat trash;
-    if (makeFolders(home) && statOf(home, &trash) && trash.st_dev == item.st_dev)
-        return TrashLocation{home, QString()};
+    while (!statOf(existing, &trash) && existing != QLatin1String("/"))
+        existing = parentOf(existing);
+    if (trash.st_dev == item.st_dev) {
+        if (makeFolders(home) && statOf(home, &trash) && trash.st_dev == item.st_dev)
+            return TrashLocation{home, QString()};
+        *why = TrashFailure::NoTrash;
+        if (error)
+            *error = home + QStringLiteral(": ") + qt_error_string(errno);
+        return std::nullopt;
+    }
 
     // Another file system: its own trash at its mount point.
     QString top = parentOf(real);

@@ -254,7 +254,7 @@ TEST_F(MainFormTest, SwitchingLanguageChangesEveryCaptionHintAndPrefix)
         EXPECT_EQ(a->text(), QString::fromUtf8(row.traditional)) << row.item;
         ++captions;
     }
-    EXPECT_EQ(captions, 126);
+    EXPECT_EQ(captions, 127);
     int hints = 0;
     for (const CaptionRow &row : toolHintTable()) {
         QToolButton *b = form->toolButton(QLatin1String(row.item));
