@@ -14,7 +14,13 @@
 // progress in the status bar, and renders the overwrite dialog, the queue
 // entry editor and the local chooser (OUT-overwrite.png, OUT-queueedit.png,
 // OUT-localdir.png).
+// "local" renders the local pane with a selection, its pop-up menu and sort
+// submenu, and the local properties dialog for one and for several items
+// (OUT-localpane.png, OUT-localmenu.png, OUT-localsort.png,
+// OUT-localproperty.png, OUT-localproperties.png).
 #include "engine/TMFtp.h"
+#include "mainwindow/LocalProperty.h"
+#include "ui/FileListView.h"
 #include "mainwindow/ModifyQueue.h"
 #include "mainwindow/OverOpear.h"
 #include "mainwindow/ViewLocalDir.h"
@@ -33,7 +39,10 @@
 #include "sites/SiteConnect.h"
 #include "sites/SiteManage.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QDeadlineTimer>
@@ -231,12 +240,57 @@ void renderQueueWindows(mainwindow::TMainForm *main, const QString &out)
     grabShown(&chooser, sibling(out, "-localdir.png"));
 }
 
+void renderLocalWindows(mainwindow::TMainForm *main, const QString &out)
+{
+    using namespace mainwindow;
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("照片"));
+    const struct { const char *name; qint64 size; } files[] = {
+        {"年度报告.pdf", 1843201}, {"安装说明.txt", 812}, {"ubuntu-24.04-desktop-amd64.iso", 6114656256LL},
+        {"照片/IMG_0001.jpg", 3145728}, {"照片/IMG_0002.jpg", 2621440},
+    };
+    for (const auto &f : files) {
+        QFile file(dir.filePath(QString::fromUtf8(f.name)));
+        if (file.open(QIODevice::WriteOnly))
+            file.resize(f.size);
+    }
+    main->setLocalPath(dir.path());
+    QAbstractItemView *view = main->localList()->currentView();
+    pumpUntil([view] { return view->model()->rowCount(view->rootIndex()) == 4; });
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+        if (index.data().toString() == QStringLiteral("年度报告.pdf"))
+            view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    view->setFocus();
+    main->grab().save(sibling(out, "-localpane.png"));
+
+    QMenu *popup = main->popupMenu(QStringLiteral("LocalFilePopupMenu"));
+    popup->popup(main->localList()->mapToGlobal(QPoint(40, 40)));
+    QApplication::processEvents();
+    popup->grab().save(sibling(out, "-localmenu.png"));
+    QMenu *sort = main->popupMenu(QStringLiteral("LocalFileSort"));
+    sort->popup(popup->mapToGlobal(QPoint(popup->width(), 0)));
+    QApplication::processEvents();
+    sort->grab().save(sibling(out, "-localsort.png"));
+    sort->hide();
+    popup->hide();
+
+    TLocalPropertyForm one({dir.filePath(QStringLiteral("年度报告.pdf"))}, main);
+    grabShown(&one, sibling(out, "-localproperty.png"));
+    TLocalPropertyForm several({dir.filePath(QStringLiteral("照片")), dir.filePath(QStringLiteral("年度报告.pdf")),
+                                dir.filePath(QStringLiteral("ubuntu-24.04-desktop-amd64.iso"))},
+                               main);
+    pumpUntil([&several] { return !several.measuring(); });
+    grabShown(&several, sibling(out, "-localproperties.png"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [local]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -246,6 +300,7 @@ int main(int argc, char **argv)
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
+    bool withLocal = false;
     bool withQueue = false;
     for (int i = 6; i < argc; ++i) {
         withSettings |= qstrcmp(argv[i], "settings") == 0;
@@ -254,6 +309,7 @@ int main(int argc, char **argv)
         withListing |= qstrcmp(argv[i], "listing") == 0;
         withIcons |= qstrcmp(argv[i], "icons") == 0;
         withQueue |= qstrcmp(argv[i], "queue") == 0;
+        withLocal |= qstrcmp(argv[i], "local") == 0;
     }
 
     QTemporaryDir home;
@@ -322,6 +378,8 @@ int main(int argc, char **argv)
         main->remoteList()->grab().save(remote);
         if (withQueue)
             renderQueueWindows(main, out);
+        if (withLocal)
+            renderLocalWindows(main, out);
         if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();
