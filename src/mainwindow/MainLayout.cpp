@@ -3,6 +3,7 @@
 #include "mainwindow/Main.h"
 
 #include "mainwindow/LocalFileModel.h"
+#include "mainwindow/LocalIconProvider.h"
 #include "mainwindow/MainCaptions.h"
 #include "ui/FileListView.h"
 #include "ui/Icons.h"
@@ -413,6 +414,8 @@ void TMainForm::buildLocalPane()
     column->addWidget(bar);
 
     localModel_ = new LocalFileModel(this);
+    static LocalIconProvider localIcons; // outlives every model that uses it
+    localModel_->setIconProvider(&localIcons);
     localModel_->setReadOnly(true);
     localModel_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
     localList_ = new ui::FileListView(localPane_);

@@ -36,7 +36,11 @@ QString TMainForm::LocalPaneFolder() const
 
 void TMainForm::SetLocalPaneFolder(const QString &folder)
 {
-    // Runs walk many folders: show each without adding it to the history.
+    // A run keeps the pane where the user left it: the pane watches the
+    // folder it shows and re-reads it for every file that arrives there, so
+    // following a tree walk into each folder made large folders crawl.
+    if (operationMode() != omIdle)
+        return;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
     const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
