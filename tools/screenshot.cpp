@@ -18,7 +18,14 @@
 // submenu, and the local properties dialog for one and for several items
 // (OUT-localpane.png, OUT-localmenu.png, OUT-localsort.png,
 // OUT-localproperty.png, OUT-localproperties.png).
+// "remote" renders the remote properties dialog and, with "session", the
+// remote folder chooser on the test server (OUT-property.png,
+// OUT-remotedir.png).
 #include "engine/TMFtp.h"
+#include "mainwindow/FtpProperty.h"
+#include "mainwindow/RemoteDirForm.h"
+#include "ui/Language.h"
+#include "ui/ShellInfo.h"
 #include "mainwindow/LocalProperty.h"
 #include "ui/FileListView.h"
 #include "mainwindow/ModifyQueue.h"
@@ -285,12 +292,36 @@ void renderLocalWindows(mainwindow::TMainForm *main, const QString &out)
     grabShown(&several, sibling(out, "-localproperties.png"));
 }
 
+void renderRemoteWindows(mainwindow::ProgramWindows &w, const QString &out, bool withTree)
+{
+    using namespace mainwindow;
+    TPropertyForm property(w.mainForm);
+    property.SetIcon(ui::ShellFileIcon(u"pdf"));
+    property.SetItemName(QStringLiteral("年度报告.pdf"));
+    const bool s = ui::UseSimplified();
+    property.SetTypeText(QString::fromUtf8(s ? "类型：PDF 文件" : "類型：PDF 文件"));
+    property.SetLocationText(QString::fromUtf8(s ? "位置：/pub/文档" : "位置：/pub/文档"));
+    property.SetSizeText(QString::fromUtf8(s ? "大小：1843201 字节" : "大小：1843201 字節"));
+    property.SetDateText(QString::fromUtf8("日期：2024-01-15 14:05"));
+    property.SetPermissionText(QStringLiteral("-rw-r--r--"));
+    property.Prepare();
+    grabShown(&property, sibling(out, "-property.png"));
+
+    if (!withTree)
+        return;
+    TRemoteDirForm *chooser = w.remoteDirForm;
+    chooser->Prepare();
+    chooser->resize(TRemoteDirForm::ClientWidth, TRemoteDirForm::ClientHeight);
+    chooser->tree()->expandAll();
+    grabShown(chooser, sibling(out, "-remotedir.png"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [local]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -299,6 +330,7 @@ int main(int argc, char **argv)
     const bool simplified = QString::fromLocal8Bit(argv[3]) == QLatin1String("s");
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
+    bool withRemote = false;
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
     bool withLocal = false;
     bool withQueue = false;
@@ -309,6 +341,7 @@ int main(int argc, char **argv)
         withListing |= qstrcmp(argv[i], "listing") == 0;
         withIcons |= qstrcmp(argv[i], "icons") == 0;
         withQueue |= qstrcmp(argv[i], "queue") == 0;
+        withRemote |= qstrcmp(argv[i], "remote") == 0;
         withLocal |= qstrcmp(argv[i], "local") == 0;
     }
 
@@ -378,6 +411,8 @@ int main(int argc, char **argv)
         main->remoteList()->grab().save(remote);
         if (withQueue)
             renderQueueWindows(main, out);
+        if (withRemote)
+            renderRemoteWindows(w, out, withSession);
         if (withLocal)
             renderLocalWindows(main, out);
         if (withSites) {

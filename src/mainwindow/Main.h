@@ -245,6 +245,15 @@ public:
     void RemoteFilePropertyClick();
     void RemoteFileCreateDirectoryClick();
     void RemoteFileViewDirectoryClick();
+    // The remote folder chooser made at start-up; without one the command
+    // makes its own on first use.
+    void setRemoteDirForm(class TRemoteDirForm *form) { remoteDirForm_ = form; }
+    class TRemoteDirForm *remoteDirForm() const { return remoteDirForm_; }
+    // The remote list (one of its views) has the focus within the window.
+    bool remoteListActive() const;
+private:
+    class TRemoteDirForm *remoteDirForm_ = nullptr;
+public:
     // ---- end of remote file commands ----
 
     // ---- local pane commands (MainLocalCommands.cpp) ----

@@ -135,21 +135,21 @@ const std::vector<CommandRow> &commandTable()
           "RemoteFileShowColumnsDate", "RemoteFileShowColumnsProperty", "RemoteFileShowColumnsDescription",
           "RemoteFileShowColumnsOwner"},
          W::Elsewhere, nullptr, {}},
-        {{"mmiRemoteFileDelete", "RemoteFileDelete", "RemoteFileToolDelete"}, W::NotBuilt, &TMainForm::RemoteFileDeleteClick,
+        {{"mmiRemoteFileDelete", "RemoteFileDelete", "RemoteFileToolDelete"}, W::Table, &TMainForm::RemoteFileDeleteClick,
          [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
-        {{"mmiRemoteFileReName", "RemoteFileReName", "RemoteFileToolReName"}, W::NotBuilt, &TMainForm::RemoteFileReNameClick,
+        {{"mmiRemoteFileReName", "RemoteFileReName", "RemoteFileToolReName"}, W::Table, &TMainForm::RemoteFileReNameClick,
          [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
-        {{"mmiRemoteFileMove", "RemoteFileMove", "RemoteFileToolMove"}, W::NotBuilt, &TMainForm::RemoteFileMoveClick,
+        {{"mmiRemoteFileMove", "RemoteFileMove", "RemoteFileToolMove"}, W::Table, &TMainForm::RemoteFileMoveClick,
          [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
-        {{"mmiRemoteFileProperty", "RemoteFileProperty"}, W::NotBuilt, &TMainForm::RemoteFilePropertyClick,
+        {{"mmiRemoteFileProperty", "RemoteFileProperty"}, W::Table, &TMainForm::RemoteFilePropertyClick,
          [](const CommandInputs &in) { return in.ready() && in.remoteSelected > 0; }},
-        {{"mmiRemoteFileExecute", "RemoteFileExecute"}, W::NotBuilt, &TMainForm::RemoteFileExecuteClick,
+        {{"mmiRemoteFileExecute", "RemoteFileExecute"}, W::Table, &TMainForm::RemoteFileExecuteClick,
          [](const CommandInputs &in) {
              return in.ready() && in.remoteFiles == 1 && in.remoteFolders == 0 && in.localShown && !in.localReadOnly;
          }},
-        {{"mmiRemoteFileCreateDirectory", "RemoteFileCreateDirectory", "RemoteFileToolCreateDirectory"}, W::NotBuilt,
+        {{"mmiRemoteFileCreateDirectory", "RemoteFileCreateDirectory", "RemoteFileToolCreateDirectory"}, W::Table,
          &TMainForm::RemoteFileCreateDirectoryClick, [](const CommandInputs &in) { return in.ready(); }},
-        {{"mmiRemoteFileViewDirectory", "RemoteFileViewDirectory", "RemoteFileToolViewDirectory"}, W::NotBuilt,
+        {{"mmiRemoteFileViewDirectory", "RemoteFileViewDirectory", "RemoteFileToolViewDirectory"}, W::Table,
          &TMainForm::RemoteFileViewDirectoryClick, [](const CommandInputs &in) { return in.ready(); }},
 
         // Local pane.

@@ -27,6 +27,7 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
     w.mainForm->setOverDialog(over);
     w.remoteDirForm = new TRemoteDirForm(w.mainForm);
     w.remoteDirForm->SetClient(w.mainForm->MFtp1());
+    w.mainForm->setRemoteDirForm(w.remoteDirForm);
     w.queueInfoForm = new TQueueInfoForm(w.mainForm);
     // Loads ftp.dat, which lives beside Config.ini.
     w.siteForm = new sites::TSiteForm(
