@@ -276,6 +276,57 @@ public:
     // ---- end of local pane commands ----
 
     // ---- drag and drop (MainDragDrop.cpp) ----
+    // Remote items travel in the program's own format (RemoteDragData.h),
+    // accepted only by this window; local files as file URLs. The drop
+    // handlers of the views call the functions below with the event's data,
+    // the row under the mouse (-1: none) and the actions the source offers.
+
+    // The remote list's begin-drag: drags the selected rows when connected
+    // and idle.
+    void MFtpListView1BeginDrag();
+    // The data of a drag of these names of the current remote folder.
+    QMimeData *remoteDragData(const QList<QByteArray> &folders, const QList<QByteArray> &files) const;
+
+    // Drops on the remote list: whether a drag may enter (connected, idle,
+    // not busy; local files, or this window's remote items of the current
+    // folder).
+    bool remoteDropAcceptable(const QMimeData *data) const;
+    // The effect over `row`, with the drop highlight on the folder row that
+    // would receive the drop: copy for local files, move for remote items
+    // onto another folder row, none otherwise.
+    Qt::DropAction remoteDragOver(const QMimeData *data, int row, Qt::DropActions possible);
+    // Records a drop and posts its processing; the effect taken.
+    Qt::DropAction remoteDrop(const QMimeData *data, int row, Qt::DropActions possible);
+    // The posted step: uploads the dropped local files (after the upload
+    // question) into the folder row or the current folder, or moves the
+    // dropped remote items into the folder row.
+    void processRemoteDrop();
+    // The end of a drag over the remote list: no highlight, no data kept.
+    void remoteDragLeave();
+    // Scrolls the remote list one step towards the edge that `pos` (viewport
+    // coordinates) is near when more than 255 ms passed since the last
+    // scroll; `nowMs` on the clock of QDeadlineTimer::current(). True when
+    // it scrolled.
+    bool remoteAutoScroll(const QPoint &pos, qint64 nowMs);
+
+    // Drops of remote items on the local pane: the folder that receives them
+    // over `row` (a folder row, else the pane's folder); empty: refused (not
+    // this window's items, not idle, a read-only drive).
+    QString localDropFolder(const QMimeData *data, int row) const;
+    // Keeps the folder and the items and posts the download.
+    void JamShellList1DragDownLoad(const QString &path, const QMimeData *data);
+    // The posted step: the download question, then the download.
+    void processLocalDrop();
+
+    // Drops on the queue list from elsewhere (its own rows reorder): local
+    // files add upload entries, remote items download entries; only when
+    // connected and idle.
+    bool queueDropAcceptable(const QMimeData *data) const;
+    void processQueueDrop(const QMimeData *data);
+private:
+    struct DragDropState;
+    DragDropState *dragDrop_ = nullptr;
+public:
     // ---- end of drag and drop ----
 
     // ---- layout, views and language fixes (MainViewOptions.cpp and others) ----

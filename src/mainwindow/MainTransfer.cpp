@@ -6,6 +6,7 @@
 #include "engine/TMFtp.h"
 #include "mainwindow/LocalFileModel.h"
 #include "mainwindow/OverOpear.h"
+#include "mainwindow/TransferQuestions.h"
 #include "platform/TextCodec.h"
 #include "queue/OverwriteDecision.h"
 #include "queue/QueueModel.h"
@@ -108,17 +109,7 @@ void TMainForm::LocalFileUpLoadClick()
     runner_->state().ApplyToAll = false;
     if (folders.isEmpty() && files.isEmpty())
         return;
-    QString question;
-    if (folders.size() + files.size() == 1) {
-        const QString name = QFileInfo(folders.isEmpty() ? files.first() : folders.first()).fileName();
-        question = folders.isEmpty() ? ui::pick("   您是否确定要上传“%1”文件？", "   您是否確定要上傳“%1”文件？")
-                                     : ui::pick("   您是否确定要上传“%1”目录？", "   您是否確定要上傳“%1”目錄？");
-        question = question.arg(name);
-    } else {
-        question = ui::pick("   您是否确定要上传 %1 个选定的文件或目录？", "   您是否確定要上傳 %1 個選定的文件或目錄？")
-                       .arg(folders.size() + files.size());
-    }
-    if (!ui::Confirm(this, question))
+    if (!ui::Confirm(this, UploadQuestion(folders, files)))
         return;
     runner_->UploadSelection(folders, files, mftp1_->CurrentDirectory());
 }
@@ -131,17 +122,7 @@ void TMainForm::RemoteFileDownLoadClick()
         || operationMode() != omIdle)
         return;
     runner_->state().ApplyToAll = false;
-    QString question;
-    if (folders.size() + files.size() == 1) {
-        const QString name = platform::decodeRemoteName(folders.isEmpty() ? files.first() : folders.first());
-        question = folders.isEmpty() ? ui::pick("   您是否确定要下载“%1”文件？", "   您是否確定要下載“%1”文件？")
-                                     : ui::pick("   您是否确定要下载“%1”目录？", "   您是否確定要下載“%1”目錄？");
-        question = question.arg(name);
-    } else {
-        question = ui::pick("   您是否确定要下载 %1 个选定的文件或目录？", "   您是否確定要下載 %1 個選定的文件或目錄？")
-                       .arg(folders.size() + files.size());
-    }
-    if (!ui::Confirm(this, question))
+    if (!ui::Confirm(this, DownloadQuestion(folders, files)))
         return;
     runner_->DownloadSelection(folders, files, LocalPaneFolder());
 }
