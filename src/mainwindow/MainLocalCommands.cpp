@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -249,6 +250,15 @@ void TMainForm::connectLocalCommands()
     // Refresh reads the folder again.
     for (const char *name : {"mmiLocalFileRefresh", "LocalFileRefresh"})
         connect(action(QLatin1String(name)), &QAction::triggered, this, [this] { rereadFolder(this, localModel_); });
+
+    // Choosing a folder from the folder box's list shows it; then the list
+    // has the focus.
+    connect(localFolderBox_, &QComboBox::activated, this, [this](int index) {
+        const QString chosen = localFolderBox_->itemText(index);
+        if (QFileInfo(chosen).isDir() && platform::absoluteClean(chosen) != localPath())
+            setLocalPath(chosen);
+        localList_->currentView()->setFocus();
+    });
 
     // A selection belongs to the folder it was made in.
     connect(localModel_, &QFileSystemModel::rootPathChanged, this, [this] {

@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
@@ -784,4 +785,21 @@ TEST_F(LocalCommands, RefreshReadsSizesThatChangedInPlace)
     focusList();
     key(Qt::Key_F5);
     EXPECT_TRUE(waitUntil([&] { return model->size(model->index(work.filePath(QStringLiteral("grow.bin")))) == 5010; }));
+}
+
+TEST_F(LocalCommands, ChoosingFromTheFolderBoxShowsThatFolderAndFocusesTheList)
+{
+    writeFile(work.filePath(QStringLiteral("one/a.txt")), "a");
+    writeFile(work.filePath(QStringLiteral("two/b.txt")), "b");
+    open();
+    main->setLocalPath(work.filePath(QStringLiteral("one")));
+    main->setLocalPath(work.filePath(QStringLiteral("two")));
+    QComboBox *box = main->localFolderBox();
+    const int one = box->findText(work.filePath(QStringLiteral("one")));
+    ASSERT_GE(one, 0);
+    box->setFocus();
+    emit box->activated(one);
+    EXPECT_EQ(main->localPath(), work.filePath(QStringLiteral("one")));
+    EXPECT_EQ(main->focusWidget(), view());
+    waitForRows(1);
 }
