@@ -10,10 +10,12 @@
 #include "mainwindow/Main.h"
 #include "mainwindow/RemoteDragData.h"
 #include "mainwindow/Startup.h"
+#include "mainwindow/TransferQuestions.h"
 #include "platform/TextCodec.h"
 #include "queue/QueueModel.h"
 #include "sites/ConnectRequest.h"
 #include "ui/FileListView.h"
+#include "ui/Language.h"
 #include "ui/MessageBoxes.h"
 #include "views/FtpListView.h"
 
@@ -660,6 +662,36 @@ TEST(RemoteDragFormat, FileUrlsGiveLocalPathsOnly)
                   QUrl::fromLocalFile(QStringLiteral("/tmp/dir/../c"))});
     EXPECT_EQ(LocalPathsOf(&data), QStringList({QStringLiteral("/tmp/a b.txt"), QStringLiteral("/tmp/c")}));
     EXPECT_TRUE(LocalPathsOf(nullptr).isEmpty());
+}
+
+TEST(TransferQuestions, NameOneItemCountSeveralInBothLanguages)
+{
+    const QByteArray gbk = platform::toGbk(QStringLiteral("报告.doc"));
+    struct Case
+    {
+        bool simplified;
+        QStringList localFolders, localFiles;
+        QList<QByteArray> remoteFolders, remoteFiles;
+        const char *upload;
+        const char *download;
+    };
+    const Case cases[] = {
+        {true, {}, {"/tmp/x/a.txt"}, {}, {gbk}, "   您是否确定要上传“a.txt”文件？", "   您是否确定要下载“报告.doc”文件？"},
+        {true, {"/tmp/x/dir"}, {}, {"sub"}, {}, "   您是否确定要上传“dir”目录？", "   您是否确定要下载“sub”目录？"},
+        {true, {"/d"}, {"/f", "/g"}, {"s"}, {"t", "u"}, "   您是否确定要上传 3 个选定的文件或目录？",
+         "   您是否确定要下载 3 个选定的文件或目录？"},
+        {false, {}, {"/tmp/x/a.txt"}, {}, {gbk}, "   您是否確定要上傳“a.txt”文件？", "   您是否確定要下載“报告.doc”文件？"},
+        {false, {"/tmp/x/dir"}, {}, {"sub"}, {}, "   您是否確定要上傳“dir”目錄？", "   您是否確定要下載“sub”目錄？"},
+        {false, {"/d", "/e"}, {}, {}, {"t", "u"}, "   您是否確定要上傳 2 個選定的文件或目錄？",
+         "   您是否確定要下載 2 個選定的文件或目錄？"},
+    };
+    const bool was = ui::UseSimplified();
+    for (const Case &c : cases) {
+        ui::SetUseSimplified(c.simplified);
+        EXPECT_EQ(UploadQuestion(c.localFolders, c.localFiles), QString::fromUtf8(c.upload));
+        EXPECT_EQ(DownloadQuestion(c.remoteFolders, c.remoteFiles), QString::fromUtf8(c.download));
+    }
+    ui::SetUseSimplified(was);
 }
 
 } // namespace
