@@ -112,13 +112,15 @@ struct TMainForm::DragDropState : public QObject
     bool queueEvent(QEvent *event);
 
     TMainForm *main;
-    // The remote folder row shown as drop target is the list's highlight row.
+    // A drop on the remote list, kept until it is processed: the folder row
+    // it fell on (empty: none), and the local paths or this window's items.
     QByteArray DropFolderName;
-    // What a drop on the remote list left for processing.
     bool hasDropData = false;
     bool DropFromRemoteList = false;
     QStringList dropPaths;
     std::optional<RemoteDragItems> dropItems;
+    // Automatic scrolling of the remote list during a drag over it (the drop
+    // highlight is the list's own).
     qint64 LastAutoScrollTick = 0;
     QPoint lastRemotePos;
     QTimer autoScroll;
@@ -192,12 +194,13 @@ bool TMainForm::DragDropState::localEvent(QAbstractItemView *view, QEvent *event
         const int row = rowAt(view, e->position().toPoint());
         const QString folder = main->localDropFolder(e->mimeData(), row);
         const bool copy = !folder.isEmpty() && (e->possibleActions() & Qt::CopyAction);
-        const bool onFolderRow = copy && row >= 0 && QFileInfo(folder) == QFileInfo(main->localModel_->filePath(main->localModel_->index(row, 0, view->rootIndex())));
-        list->setDropHighlightRow(onFolderRow ? row : -1);
+        const QModelIndex index = main->localModel_->index(row, 0, view->rootIndex());
+        const bool ontoFolderRow = copy && index.isValid() && main->localModel_->filePath(index) == folder;
+        list->setDropHighlightRow(ontoFolderRow ? row : -1);
         if (event->type() == QEvent::DragEnter && !copy && main->engineConnected() && main->operationMode() == omIdle
             && ownItems(e->mimeData(), main, main->mftp1_)) {
-            // This window's items over a place that takes none (a file row
-            // of a read-only folder): stay the target while the mouse moves.
+            // This window's items where none can land (a folder row on a
+            // read-only drive): stay the target while the mouse moves on.
             e->setDropAction(Qt::IgnoreAction);
             e->accept();
             return true;
