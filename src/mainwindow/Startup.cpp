@@ -46,8 +46,9 @@ ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
 
 int RunProgram()
 {
+    // The name only: a display name would be appended to every window title
+    // that does not end with it ("... [SERVER] — BramblewayFTP软件").
     QApplication::setApplicationName(applicationTitle());
-    QApplication::setApplicationDisplayName(applicationTitle());
     QString error;
     const std::optional<CommandLine> options = ParseCommandLine(QApplication::arguments().mid(1), &error);
     if (!options) {
