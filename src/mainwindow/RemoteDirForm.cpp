@@ -36,6 +36,22 @@ TRemoteDirForm::TRemoteDirForm(QWidget *owner) : QDialog(owner)
     connect(cancel_, &QPushButton::clicked, this, [this] { CancelClick(); });
 }
 
+TRemoteDirForm::~TRemoteDirForm()
+{
+    SetClient(nullptr);
+}
+
+void TRemoteDirForm::SetClient(TMFtp *client)
+{
+    if (client_ && quitSlot_ > 0)
+        client_->RemoveNotifyListener(notifyFtpQuit, quitSlot_);
+    quitSlot_ = -1;
+    client_ = client;
+    tree_->SetClient(client);
+    if (client)
+        quitSlot_ = client->AddNotifyListener(notifyFtpQuit, [this](QObject *) { tree_->SiteInfo().ClearRoots(); });
+}
+
 void TRemoteDirForm::Prepare()
 {
     setWindowTitle(ui::pick("浏览远程目录", "浏覽遠程目錄"));

@@ -1,13 +1,15 @@
 #pragma once
 // TRemoteDirForm: the remote folder chooser. Created at start-up and bound
 // to the engine for the whole run, so its folder tree follows every folder
-// change even while it is hidden. Choosing a node changes the engine's
-// directory; OK keeps the folder reached, Cancel goes back to where the
-// chooser was opened, Esc closes without going back.
+// change even while it is hidden; when the engine's session ends the tree
+// forgets its sites. Choosing a node changes the engine's directory; OK
+// keeps the folder reached, Cancel goes back to where the chooser was
+// opened, Esc closes without going back.
 
 #include "views/FtpTreeView.h"
 
 #include <QDialog>
+#include <QPointer>
 
 class QPushButton;
 
@@ -21,8 +23,9 @@ public:
     static constexpr int ClientHeight = 339;
 
     explicit TRemoteDirForm(QWidget *owner = nullptr);
+    ~TRemoteDirForm() override;
 
-    void SetClient(TMFtp *client) { tree_->SetClient(client); }
+    void SetClient(TMFtp *client);
     views::TMFtpTreeView *tree() const { return tree_; }
     QPushButton *okButton() const { return ok_; }
     QPushButton *cancelButton() const { return cancel_; }
@@ -45,6 +48,8 @@ private:
     QPushButton *cancel_;
     QByteArray startFolder_;
     bool cancelling_ = false;
+    QPointer<TMFtp> client_;
+    int quitSlot_ = -1;
 };
 
 } // namespace mainwindow

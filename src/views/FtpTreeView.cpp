@@ -1,5 +1,6 @@
 #include "views/FtpTreeView.h"
 
+#include "engine/FtpCache.h"
 #include "platform/TextCodec.h"
 #include "ui/Icons.h"
 #include "ui/ShellInfo.h"
@@ -7,6 +8,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+
+#include <cstdio>
 
 namespace views {
 namespace {
@@ -365,11 +368,21 @@ void TMFtpTreeView::PreloadFromCache(const QByteArray &path, int depth)
         directory = directory.mid(site.size());
     directory = DirectoryForm(directory);
     SelectPath(directory);
-    const QString file = CacheFolderFile && client_ ? CacheFolderFile(directory) : QString();
-    if (file.isEmpty() || !currentNode_)
+    if (!client_ || !currentNode_)
         return;
+    QList<TCachedFolder> folders;
+    if (CacheFolderFile) {
+        const QString file = CacheFolderFile(directory);
+        if (file.isEmpty())
+            return;
+        folders = ReadCachedFolders(file);
+    } else {
+        const QByteArray file = EngineCacheFile(directory);
+        if (file.isEmpty())
+            return;
+        folders = ReadCachedFoldersAt(file);
+    }
     QList<QByteArray> childPaths;
-    const QList<TCachedFolder> folders = ReadCachedFolders(file);
     for (const TCachedFolder &folder : folders) {
         if (ChildNamed(currentNode_, folder.Name))
             continue;
@@ -382,12 +395,19 @@ void TMFtpTreeView::PreloadFromCache(const QByteArray &path, int depth)
         PreloadFromCache(child, depth - 1);
 }
 
-QList<TCachedFolder> ReadCachedFolders(const QString &fileName)
+QByteArray TMFtpTreeView::EngineCacheFile(const QByteArray &directory) const
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!client_ || client_->CacheFolder().isEmpty())
         return {};
-    QList<QByteArray> lines = file.read(64 << 20).split('\n');
+    return ftpcache::CacheFilePath(client_->CacheFolder(), client_->Server(), client_->Port(), client_->Username(),
+                                   directory, ftpcache::Folders);
+}
+
+namespace {
+
+QList<TCachedFolder> ParseCachedFolders(const QByteArray &content)
+{
+    QList<QByteArray> lines = content.split('\n');
     for (QByteArray &line : lines)
         if (line.endsWith('\r'))
             line.chop(1);
@@ -403,6 +423,34 @@ QList<TCachedFolder> ReadCachedFolders(const QString &fileName)
         folders.append({name, !lines.at(1 + i * 8 + 4).isEmpty()});
     }
     return folders;
+}
+
+constexpr qint64 MaxCacheFileBytes = 64 << 20;
+
+} // namespace
+
+QList<TCachedFolder> ReadCachedFolders(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ParseCachedFolders(file.read(MaxCacheFileBytes));
+}
+
+QList<TCachedFolder> ReadCachedFoldersAt(const QByteArray &nativePath)
+{
+    if (nativePath.isEmpty() || nativePath.contains('\0'))
+        return {};
+    std::FILE *f = std::fopen(nativePath.constData(), "rb");
+    if (!f)
+        return {};
+    QByteArray content;
+    char buffer[65536];
+    size_t got = 0;
+    while (content.size() < MaxCacheFileBytes && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        content.append(buffer, qsizetype(got));
+    std::fclose(f);
+    return ParseCachedFolders(content.left(MaxCacheFileBytes));
 }
 
 } // namespace views

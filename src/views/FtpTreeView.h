@@ -1,10 +1,10 @@
 #pragma once
-// TMFtpTreeView: the remote folders of every site visited in this run, one
-// root per site ("ftp://" + server + "/") with folder nodes below. Bound to
-// one engine, it follows its current directory, merges each listing's
-// folders, pre-fills folders from the listing cache and navigates when the
-// user picks a node. Node names are the server's bytes (NodeNameRole),
-// shown decoded.
+// TMFtpTreeView: the remote folders of every site visited until the owner
+// clears them (SiteInfo().ClearRoots()), one root per site ("ftp://" +
+// server + "/") with folder nodes below. Bound to one engine, it follows its
+// current directory, merges each listing's folders, pre-fills folders from
+// the engine's listing cache and navigates when the user picks a node. Node
+// names are the server's bytes (NodeNameRole), shown decoded.
 
 #include "engine/TMFtp.h"
 
@@ -61,8 +61,12 @@ public:
     TMFtpSiteInfo &SiteInfo() { return sites_; }
 
     // Where the folder-list cache file of a directory of the connected site
-    // lies; empty when there is none. Until it is set, nothing is preloaded.
+    // lies; empty when there is none. Unset: the engine's own cache file
+    // (its CacheFolder, Server, Port and Username).
     std::function<QString(const QByteArray &directory)> CacheFolderFile;
+    // The engine's folder-list cache file of a directory, as a native path
+    // (the server's bytes of the folder name are part of it).
+    QByteArray EngineCacheFile(const QByteArray &directory) const;
     // Opens an ftp:// address (another site's folders need a new login). Until
     // it is set, nodes of the connected site are entered with ChangeDirectory
     // and nodes of other sites only get selected.
@@ -120,5 +124,7 @@ struct TCachedFolder
     bool IsLink = false;
 };
 QList<TCachedFolder> ReadCachedFolders(const QString &fileName);
+// The same for a native path given as bytes.
+QList<TCachedFolder> ReadCachedFoldersAt(const QByteArray &nativePath);
 
 } // namespace views
