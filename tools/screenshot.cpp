@@ -13,7 +13,8 @@
 // OUT-remote.png. "queue" fills the transfer queue and shows a transfer in
 // progress in the status bar, and renders the overwrite dialog, the queue
 // entry editor and the local chooser (OUT-overwrite.png, OUT-queueedit.png,
-// OUT-localdir.png).
+// OUT-localdir.png). "small" shrinks the window to its minimum size after the
+// screen's rules have been applied.
 // "local" renders the local pane with a selection, its pop-up menu and sort
 // submenu, and the local properties dialog for one and for several items
 // (OUT-localpane.png, OUT-localmenu.png, OUT-localsort.png,
@@ -321,7 +322,7 @@ void renderRemoteWindows(mainwindow::ProgramWindows &w, const QString &out, bool
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local] [small]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -333,7 +334,7 @@ int main(int argc, char **argv)
     bool withRemote = false;
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
     bool withLocal = false;
-    bool withQueue = false;
+    bool withQueue = false, small = false;
     for (int i = 6; i < argc; ++i) {
         withSettings |= qstrcmp(argv[i], "settings") == 0;
         withSession |= qstrcmp(argv[i], "session") == 0;
@@ -341,6 +342,7 @@ int main(int argc, char **argv)
         withListing |= qstrcmp(argv[i], "listing") == 0;
         withIcons |= qstrcmp(argv[i], "icons") == 0;
         withQueue |= qstrcmp(argv[i], "queue") == 0;
+        small |= qstrcmp(argv[i], "small") == 0;
         withRemote |= qstrcmp(argv[i], "remote") == 0;
         withLocal |= qstrcmp(argv[i], "local") == 0;
     }
@@ -356,6 +358,8 @@ int main(int argc, char **argv)
     main->show();
     main->setWindowState(Qt::WindowNoState);
     main->resize(screen);
+    if (small)
+        main->resize(main->minimumSize());
 
     QTemporaryDir serverRoot;
     QProcess server;

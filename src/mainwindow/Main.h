@@ -330,6 +330,21 @@ public:
     // ---- end of drag and drop ----
 
     // ---- layout, views and language fixes (MainViewOptions.cpp and others) ----
+    // The remote list's sort is one state, the list's own: its header, the
+    // sort menu's check marks and [Load] RemoteSortType/RemoteSortAscending
+    // follow it. Restores the stored sort and binds the menu and the file to
+    // the list (once, while the window is built).
+    void connectRemoteSort();
+    // Checks the sort menu's items of the list's sort key and direction (no
+    // key item for keys the menu does not offer).
+    void syncRemoteSortChecks();
+    // The remote pane's least width, the remote list's least height and the
+    // tool bars' overflow buttons; again after a skin change, whose fonts
+    // change the sizes.
+    void applyPaneLayout();
+private:
+    bool restoringRemoteSort_ = false;
+public:
     // ---- end of layout, views and language fixes ----
 
     // queue::TransferHost

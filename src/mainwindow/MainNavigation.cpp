@@ -58,7 +58,12 @@ void TMainForm::connectRemoteNavigation()
     if (QToolButton *up = toolButton(QStringLiteral("RemoteFileToolGoUp")))
         connect(up, &QToolButton::clicked, this, [this] { remoteGoUp(); });
 
+    // A folder picked from the drop-down, or typed and confirmed with Enter
+    // (the box inserts nothing itself, so Enter reaches only this).
     connect(remoteFolderBox_, &QComboBox::textActivated, this, &TMainForm::remoteFolderBoxEntered);
+    connect(remoteFolderBox_->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { remoteFolderBoxEntered(remoteFolderBox_->currentText()); });
+    connectRemoteSort();
 
     for (const char *name : {"mmiRemoteFileRefresh", "RemoteFileRefresh"}) {
         if (QAction *a = action(QLatin1String(name)))
@@ -100,13 +105,16 @@ void TMainForm::remoteGoUp()
 
 void TMainForm::remoteFolderBoxEntered(const QString &text)
 {
-    if (!mftp1_->Connected() || runner_->state().mode != omIdle || mftp1_->Busy() || text.isEmpty())
+    if (!mftp1_->Connected() || runner_->state().mode != omIdle || mftp1_->Busy() || text.trimmed().isEmpty())
         return;
     const QByteArray folder = remoteFolderBytes(text);
     if (folder == mftp1_->CurrentDirectory())
         return;
     mftp1_->ChangeDirectory(folder);
     waitEngine(*mftp1_);
+    // A refused folder: the engine has logged why; the box shows where we are.
+    if (!mftp1_->ChangeDirOK() && mftp1_->Connected())
+        remoteFolderBox_->setEditText(platform::decodeRemoteName(mftp1_->CurrentDirectory()));
     remoteList()->setFocus();
 }
 

@@ -13,6 +13,7 @@
 #include "views/FtpMsg.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,6 +28,18 @@
 #include <QTreeWidget>
 
 namespace mainwindow {
+namespace {
+
+// The remote list's sort in [Load]: the key as its column kind (0 name,
+// 1 size, 2 type, 3 date, 4 attributes, 5 description, 6 owner, 7 group)
+// and the direction.
+const QString RemoteSortTypeKey = QStringLiteral("RemoteSortType");
+const QString RemoteSortAscendingKey = QStringLiteral("RemoteSortAscending");
+
+const char *const SortKeyItems[] = {"RemoteFileSortName", "RemoteFileSortSize", "RemoteFileSortType",
+                                    "RemoteFileSortDate"};
+
+} // namespace
 
 void TMainForm::applyTexts(bool simplified)
 {
@@ -71,10 +84,14 @@ void TMainForm::SetLanguage(bool simplified)
     action(QStringLiteral("mmiMuiltLanguage"))->setChecked(!simplified);
     if (shownOnce_ || isVisible()) {
         // The menu switch: the remote list's captions follow with its next
-        // listing; the welcome text appears at the next hint change.
+        // listing.
         emptyRemoteListUnlessConnected();
         config_.WriteBool(config::SectionLoad, config::SimpleLanguage, simplified);
     }
+    // A welcome text on show switches language with everything else.
+    const QString shown = statusPanel_->text();
+    if (shown == welcomeText(true) || shown == welcomeText(false))
+        statusPanel_->setText(welcomeText(simplified));
     updateRemoteHeaders();
 }
 
@@ -83,6 +100,7 @@ void TMainForm::SetSkin(int face)
     if (face != 1 && face != 2) {
         // An unknown value keeps the design skin and its marks.
         ui::ApplySkin(ui::skinFor(narrowScreen(), 1));
+        applyPaneLayout();
         return;
     }
     face_ = face;
@@ -91,6 +109,7 @@ void TMainForm::SetSkin(int face)
     action(QStringLiteral("mmiFace2"))->setChecked(face == 2);
     if (shownOnce_ || isVisible())
         config_.WriteInteger(config::SectionLoad, config::Face, face);
+    applyPaneLayout();
 }
 
 void TMainForm::setLocalViewStyle(int style)
@@ -137,19 +156,50 @@ void TMainForm::toggleRemoteColumn(int tag)
 
 void TMainForm::setRemoteSortKey(int tag)
 {
-    if (tag < 0 || tag > 3)
-        return;
-    remoteSortColumn_ = tag;
-    const char *items[] = {"RemoteFileSortName", "RemoteFileSortSize", "RemoteFileSortType", "RemoteFileSortDate"};
-    action(QLatin1String(items[tag]))->setChecked(true);
-    remoteList_->SortBy(views::TMFtpSortBase(tag), !remoteSortDescending_);
+    if (tag >= 0 && tag <= 3)
+        remoteList_->SortBy(views::TMFtpSortBase(tag), remoteList_->Ascending());
+    syncRemoteSortChecks(); // also undoes a click that unchecked the checked item
 }
 
 void TMainForm::setRemoteSortDescending(bool descending)
 {
-    remoteSortDescending_ = descending;
-    action(descending ? QStringLiteral("RemoteFileSortDown") : QStringLiteral("RemoteFileSortUp"))->setChecked(true);
-    setRemoteSortKey(remoteSortColumn_);
+    remoteList_->SortBy(remoteList_->SortType(), !descending);
+    syncRemoteSortChecks();
+}
+
+void TMainForm::syncRemoteSortChecks()
+{
+    const int key = remoteList_->SortType();
+    if (key >= 0 && key <= 3) {
+        action(QLatin1String(SortKeyItems[key]))->setChecked(true);
+    } else {
+        for (const char *item : SortKeyItems)
+            action(QLatin1String(item))->setChecked(false);
+    }
+    action(remoteList_->Ascending() ? QStringLiteral("RemoteFileSortUp") : QStringLiteral("RemoteFileSortDown"))
+        ->setChecked(true);
+}
+
+void TMainForm::connectRemoteSort()
+{
+    // A header click may sort by a column the menu has no item for: then
+    // none of the key items is checked.
+    if (QActionGroup *keys = action(QLatin1String(SortKeyItems[0]))->actionGroup())
+        keys->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    connect(remoteList_, &views::TMFtpListView::sortChanged, this, [this](views::TMFtpSortBase type, bool ascending) {
+        syncRemoteSortChecks();
+        if (restoringRemoteSort_)
+            return;
+        config_.WriteInteger(config::SectionLoad, RemoteSortTypeKey, int(type));
+        config_.WriteBool(config::SectionLoad, RemoteSortAscendingKey, ascending);
+    });
+    int type = config_.ReadInteger(config::SectionLoad, RemoteSortTypeKey, views::stName);
+    if (type < views::stName || type > views::stGroup)
+        type = views::stName;
+    restoringRemoteSort_ = true;
+    remoteList_->SortBy(views::TMFtpSortBase(type), config_.ReadBool(config::SectionLoad, RemoteSortAscendingKey, true));
+    restoringRemoteSort_ = false;
+    syncRemoteSortChecks();
 }
 
 void TMainForm::emptyRemoteListUnlessConnected()
@@ -171,6 +221,7 @@ void TMainForm::syncViewChecks()
     }
     for (const char *name : {"LocalFileShowAllFile", "LocalFileToolShowAllFile"})
         action(QLatin1String(name))->setChecked(showLocalHidden_);
+    syncRemoteSortChecks();
 }
 
 void TMainForm::toggleLogWindow()

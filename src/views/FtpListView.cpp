@@ -11,8 +11,10 @@
 #include <QListView>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTreeView>
 
+#include <functional>
 #include <set>
 
 namespace views {
@@ -87,6 +89,27 @@ TFileInfoField ColumnField(int column)
     default: return fiFileName;
     }
 }
+
+// Keeps the name column filling the report view as the view is resized.
+class ViewportResizeWatcher : public QObject
+{
+public:
+    ViewportResizeWatcher(QObject *parent, std::function<void()> resized)
+        : QObject(parent), resized_(std::move(resized))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            resized_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> resized_;
+};
 
 ui::ShellLanguage ShellLanguageOf(TLanguage language)
 {
@@ -306,6 +329,16 @@ TMFtpListView::TMFtpListView(QWidget *parent) : ui::FileListView(parent), model_
     QHeaderView *header = reportView()->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
+    // The name column fills what the other columns leave; a width the user
+    // gives it is its least width from then on.
+    connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
+        if (fittingName_)
+            return;
+        if (logical == ffName && !reportView()->isColumnHidden(ffName) && newSize > 0)
+            ColumnTable()[ffName].Width = newSize;
+        FitNameColumn();
+    });
+    reportView()->viewport()->installEventFilter(new ViewportResizeWatcher(this, [this] { FitNameColumn(); }));
     // Column clicks sort through the model (sort() above) with the header's
     // own toggling: the same column flips the direction, another column
     // starts ascending.
@@ -408,9 +441,10 @@ void TMFtpListView::RebuildColumns()
     QTreeView *report = reportView();
     QHeaderView *header = report->header();
     auto &table = ColumnTable();
-    // Widths the user gave survive the rebuild.
+    // Widths the user gave survive the rebuild (the name column's is kept
+    // in the table as the user sets it; its section may be wider).
     if (columnsBuilt_) {
-        for (int kind = 0; kind < FtpColumnCount; ++kind)
+        for (int kind = ffName + 1; kind < FtpColumnCount; ++kind)
             if (!report->isColumnHidden(kind) && header->sectionSize(kind) > 0)
                 table[size_t(kind)].Width = header->sectionSize(kind);
     } else {
@@ -426,7 +460,42 @@ void TMFtpListView::RebuildColumns()
         if (shown)
             header->resizeSection(kind, table[size_t(kind)].Width);
     }
+    FitNameColumn();
     RefreshList();
+}
+
+int TMFtpListView::NameColumnWidth() const
+{
+    return ColumnTable()[ffName].Width;
+}
+
+void TMFtpListView::FitNameColumn()
+{
+    QTreeView *report = reportView();
+    if (fittingName_ || report->isColumnHidden(ffName))
+        return;
+    QHeaderView *header = report->header();
+    int others = 0;
+    for (int kind = ffName + 1; kind < FtpColumnCount; ++kind)
+        if (!report->isColumnHidden(kind))
+            others += header->sectionSize(kind);
+    const int width = qMax(NameColumnWidth(), report->viewport()->width() - others);
+    if (header->sectionSize(ffName) == width)
+        return;
+    fittingName_ = true;
+    header->resizeSection(ffName, width);
+    fittingName_ = false;
+}
+
+QSize TMFtpListView::minimumSizeHint() const
+{
+    const QSize base = ui::FileListView::minimumSizeHint();
+    const QTreeView *report = reportView();
+    const int icon = report->iconSize().isValid() ? report->iconSize().height() : 16;
+    const int row = qMax(report->fontMetrics().height(), icon) + 6;
+    const int height = report->header()->sizeHint().height() + MinimumVisibleRows * row + 2 * report->frameWidth()
+                       + report->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, report);
+    return QSize(base.width(), qMax(base.height(), height));
 }
 
 void TMFtpListView::SyncSortIndicator()
@@ -442,10 +511,13 @@ void TMFtpListView::SyncSortIndicator()
 
 void TMFtpListView::SortBy(TMFtpSortBase sortType, bool ascending)
 {
+    const bool changed = sortType != sortType_ || ascending != ascending_;
     sortType_ = sortType;
     ascending_ = ascending;
     SyncSortIndicator();
     RefreshList();
+    if (changed)
+        emit sortChanged(sortType_, ascending_);
 }
 
 void TMFtpListView::ColumnClick(int kind)

@@ -149,6 +149,10 @@ public:
     // Column click: the sorted column toggles the direction, another column
     // sorts ascending by its kind.
     void ColumnClick(int kind);
+    // The name column's width when the columns fit: it takes the report
+    // view's free width, never less than this (the table width, which the
+    // user's resizing of the column changes).
+    int NameColumnWidth() const;
     // Wildcard patterns for files (folders are always shown); applied at the
     // next RefreshList.
     QStringList Filter() const { return filter_; }
@@ -175,10 +179,21 @@ public:
     std::function<void()> OnBeginDrag;
     void beginDrag(QAbstractItemView *view, Qt::DropActions supported) override;
 
+    // Room for the header and a few rows, so that neighbours in a splitter
+    // give way before the list becomes unusable.
+    static constexpr int MinimumVisibleRows = 4;
+    QSize minimumSizeHint() const override;
+
+signals:
+    // The sort key or direction changed (by SortBy, a column click or the
+    // header).
+    void sortChanged(views::TMFtpSortBase sortType, bool ascending);
+
 private:
     friend class TMFtpListModel;
     void RebuildColumns();
     void SyncSortIndicator();
+    void FitNameColumn();
     void SortLists(TMFtpFileInfoList &folders, TMFtpFileInfoList &files) const;
     void OnListingDone();
 
@@ -198,6 +213,7 @@ private:
     bool columnsBuilt_ = false;
     bool refreshing_ = false;
     bool refreshAgain_ = false;
+    bool fittingName_ = false; // the name column is being widened by FitNameColumn
 };
 
 } // namespace views
