@@ -453,8 +453,6 @@ private:
     bool shownOnce_ = false;
     bool showLocalHidden_ = false;
     bool remoteColumns_[RemoteColumnCount] = {true, true, true, true, true, false, false};
-    int remoteSortColumn_ = rcName;
-    bool remoteSortDescending_ = false;
     int lastMessageHeight_ = 0;
     int lastQueueHeight_ = 0;
     std::optional<sites::EngineSettings> engineSettings_;

@@ -13,18 +13,6 @@ namespace {
 
 constexpr int MaxDeleteDepth = 256;
 
-QByteArray folderKey(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path;
-}
-
-bool isDotName(const QByteArray &name)
-{
-    return name == "." || name == "..";
-}
-
 // The entry named exactly `name`; FolderIndex's match ignoring case when
 // there is none.
 int entryIndex(const TMFtpFileInfoList &list, const QByteArray &name)
@@ -95,7 +83,7 @@ void TTransferRunner::DeleteSelection(const QList<QByteArray> &folders, const QL
         for (const QByteArray &file : files) {
             if (state_.DeleteCancelled || !SessionAlive())
                 break;
-            if (file.isEmpty() || isDotName(file))
+            if (file.isEmpty() || TTransferRunner::IsDotName(file))
                 continue;
             DeleteEntryAndWait(file);
         }
@@ -121,7 +109,7 @@ bool TTransferRunner::DeleteFolderTree(const QByteArray &folder)
         ~ClearVisited() { list.clear(); }
     } clearVisited{state_.VisitedFolders};
 
-    if (folder.isEmpty() || isDotName(folder) || folder.contains('/') || state_.DeleteCancelled || !SessionAlive())
+    if (folder.isEmpty() || TTransferRunner::IsDotName(folder) || folder.contains('/') || state_.DeleteCancelled || !SessionAlive())
         return false;
     const TMFtpFileInfoList &listed = engine_.FolderList();
     const int index = entryIndex(listed, folder);
@@ -134,7 +122,7 @@ bool TTransferRunner::DeleteFolderTree(const QByteArray &folder)
     const bool entered = ChangeDirectoryAndWait(folder);
     if (state_.DeleteCancelled || !entered)
         return false;
-    state_.VisitedFolders.append(folderKey(engine_.CurrentDirectory()));
+    state_.VisitedFolders.append(TTransferRunner::WithoutTrailingSlashes(engine_.CurrentDirectory()));
     const bool emptied = DeleteFolderContents(true);
     if (!BackIn(parent) || !emptied || engine_.FolderIndex(folder) < 0)
         return false;
@@ -153,7 +141,7 @@ bool TTransferRunner::BackIn(const QByteArray &folder)
 bool TTransferRunner::DeleteFolderContents(bool first)
 {
     const QByteArray here = engine_.CurrentDirectory();
-    const QByteArray hereKey = folderKey(here);
+    const QByteArray hereKey = TTransferRunner::WithoutTrailingSlashes(here);
     bool complete = true;
     bool walk = true;
     if (!first) {
@@ -183,7 +171,7 @@ bool TTransferRunner::DeleteFolderContents(bool first)
         for (const QByteArray &file : files) {
             if (state_.DeleteCancelled)
                 return false;
-            if (file.isEmpty() || isDotName(file))
+            if (file.isEmpty() || TTransferRunner::IsDotName(file))
                 continue;
             if (!DeleteEntryAndWait(file))
                 complete = false;
@@ -195,7 +183,7 @@ bool TTransferRunner::DeleteFolderContents(bool first)
         for (const ListedFolder &item : subfolders) {
             if (state_.DeleteCancelled)
                 return false;
-            if (item.name.isEmpty() || isDotName(item.name))
+            if (item.name.isEmpty() || TTransferRunner::IsDotName(item.name))
                 continue;
             if (item.link) {
                 if (!DeleteEntryAndWait(item.name))

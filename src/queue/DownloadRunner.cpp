@@ -16,13 +16,6 @@ namespace {
 
 constexpr int MaxTreeDepth = 256;
 
-QByteArray withoutTrailingSlashes(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path;
-}
-
 // "/a/./b/../c" -> "/a/c"; relative paths are taken from `base`.
 QByteArray normalizeRemotePath(const QByteArray &base, const QByteArray &path)
 {
@@ -39,11 +32,6 @@ QByteArray normalizeRemotePath(const QByteArray &base, const QByteArray &path)
         parts.append(part);
     }
     return "/" + parts.join('/');
-}
-
-bool isDotName(const QByteArray &name)
-{
-    return name == "." || name == "..";
 }
 
 struct RemoteFolderItem
@@ -139,10 +127,10 @@ bool TTransferRunner::DownloadFolder(const QByteArray &remotePath, const QString
     if (state_.StopRequested)
         return false;
     // An entry edited to "/pub/docs/" names the folder docs.
-    const QByteArray trimmed = withoutTrailingSlashes(remotePath);
+    const QByteArray trimmed = TTransferRunner::WithoutTrailingSlashes(remotePath);
     QByteArray last = LastRemoteComponent(trimmed);
     if (last.isEmpty() || last == "/")
-        last = LastRemoteComponent(withoutTrailingSlashes(engine_.CurrentDirectory()));
+        last = LastRemoteComponent(TTransferRunner::WithoutTrailingSlashes(engine_.CurrentDirectory()));
     const QString localName = LocalNameOrLog(last);
     if (localName.isEmpty())
         return false;
@@ -203,7 +191,7 @@ void TTransferRunner::DownloadFolderTree(const QString &localFolder, bool first)
         for (const RemoteFolderItem &item : subfolders) {
             if (state_.StopRequested)
                 return;
-            if (isDotName(item.name))
+            if (TTransferRunner::IsDotName(item.name))
                 continue;
             const QString localName = LocalNameOrLog(item.name);
             if (localName.isEmpty()) {

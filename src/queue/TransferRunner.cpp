@@ -64,6 +64,13 @@ QByteArray TTransferRunner::WithSlash(const QByteArray &folder)
     return folder.endsWith('/') ? folder : folder + '/';
 }
 
+QByteArray TTransferRunner::WithoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
 QString TTransferRunner::LocalJoin(const QString &folder, const QString &name)
 {
     if (folder.endsWith(QLatin1Char('/')))
@@ -99,12 +106,7 @@ bool TTransferRunner::IsCurrentDirectory(const QByteArray &folder) const
     const QByteArray current = engine_.CurrentDirectory();
     if (folder == current)
         return true;
-    auto trimmed = [](QByteArray f) {
-        while (f.size() > 1 && f.endsWith('/'))
-            f.chop(1);
-        return f;
-    };
-    return !folder.isEmpty() && trimmed(folder) == trimmed(current);
+    return !folder.isEmpty() && WithoutTrailingSlashes(folder) == WithoutTrailingSlashes(current);
 }
 
 bool TTransferRunner::ChangeDirectoryAndWait(const QByteArray &folder)

@@ -168,6 +168,9 @@ public:
     // without any "/").
     static QByteArray RemoteParent(const QByteArray &path);
     static QByteArray WithSlash(const QByteArray &folder);
+    // The path without trailing "/" ("/" itself stays).
+    static QByteArray WithoutTrailingSlashes(QByteArray path);
+    static bool IsDotName(const QByteArray &name) { return name == "." || name == ".."; }
     static QString LocalJoin(const QString &folder, const QString &name);
 
 private:
