@@ -56,11 +56,18 @@ std::optional<QByteArray> FtpReplyAssembler::nextReply()
         if (line->isEmpty())
             continue;
         if (inMultiLine_) {
+            replyBytes_ += line->size() + 2;
+            if (replyBytes_ > MaxReplyLength) {
+                inMultiLine_ = false;
+                replyTooLong_ = true;
+                return std::nullopt;
+            }
             if (line->size() < 4 || !line->startsWith(multiLineCode_) || line->at(3) != ' ')
                 continue;
         } else if (line->size() >= 4 && line->at(3) == '-') {
             inMultiLine_ = true;
             multiLineCode_ = line->left(3);
+            replyBytes_ = line->size() + 2;
             continue;
         }
         inMultiLine_ = false;
@@ -73,6 +80,13 @@ bool FtpReplyAssembler::takeLineTooLong()
 {
     const bool was = lineTooLong_;
     lineTooLong_ = false;
+    return was;
+}
+
+bool FtpReplyAssembler::takeReplyTooLong()
+{
+    const bool was = replyTooLong_;
+    replyTooLong_ = false;
     return was;
 }
 

@@ -8,7 +8,10 @@
 // line is a final reply on its own. Zero bytes are dropped.
 //
 // Memory stays bounded: an unterminated line longer than MaxLineLength is
-// thrown away up to its CR LF, and lineTooLong() reports it once.
+// thrown away up to its CR LF, and takeLineTooLong() reports it once. A
+// multi-line reply whose lines add up to more than MaxReplyLength is given
+// up: takeReplyTooLong() reports it once and the lines that follow count as
+// new replies.
 
 #include <QByteArray>
 
@@ -18,6 +21,7 @@ class FtpReplyAssembler
 {
 public:
     static constexpr qsizetype MaxLineLength = 64 * 1024;
+    static constexpr qsizetype MaxReplyLength = 1024 * 1024;
 
     void append(const QByteArray &bytes);
 
@@ -27,6 +31,8 @@ public:
 
     // True once after a line had to be thrown away for its length.
     bool takeLineTooLong();
+    // True once after a multi-line reply grew beyond MaxReplyLength.
+    bool takeReplyTooLong();
 
     void reset();
 
@@ -43,6 +49,8 @@ private:
     qsizetype scan_ = 0;  // where the search for CR LF goes on
     bool discarding_ = false;
     bool lineTooLong_ = false;
+    bool replyTooLong_ = false;
     bool inMultiLine_ = false;
+    qsizetype replyBytes_ = 0; // bytes of the multi-line reply so far
     QByteArray multiLineCode_;
 };

@@ -24,6 +24,16 @@
 //   TMFtpUrl.cpp       ftp:// addresses
 //
 // Sizes, offsets and byte counts are 64-bit throughout.
+//
+// TimeOut (seconds; 0 switches it off) bounds every wait on the server: the
+// host lookup and the connect, each reply (a multi-line reply must be
+// complete within it), and the silence of a data connection (no byte in
+// either direction). A time-out reports errorTimedOut and ends the session;
+// the engine is then ready for the next Login.
+//
+// A download onto an existing local file that is not resumed goes to a
+// temporary file beside it, which replaces the old file only once the whole
+// file has arrived; any failure removes it and leaves the old file as it was.
 
 #include "engine/FtpDataRules.h"
 #include "engine/FtpReplyAssembler.h"
@@ -224,6 +234,13 @@ private:
     void OnNoopReply(const QByteArray &reply);
     void OnQuitReply(const QByteArray &reply);
 
+    // Time-outs (TMFtpCommand.cpp). What the engine is waiting for decides
+    // which silence counts; the timer restarts at every sign of life.
+    enum class Stall { None, Reply, Data };
+    Stall CurrentStall() const;
+    void TouchWatchdog();
+    void OnWatchdog();
+
     // Command channel (TMFtpCommand.cpp)
     void SendCommand(const QByteArray &command, ReplyHandler handler);
     void SendSilent(const QByteArray &command, ReplyHandler handler);
@@ -294,13 +311,28 @@ private:
     void ListingRead();
     void ListingLine(const QByteArray &line);
     void OnListingDataClosed();
+    void ReportSkippedListingLine();
     void AbortTransfer();
+    void StopDataForAbort();
+    void EndAbortedTransfer();
     bool ReadBlock(qint64 *received);
+    void FailDataConnection(int socketError);
+    // A data command answered with a failure: 425 and 426 are data
+    // connection failures in the server's words, the rest refusals.
+    void ReportDataCommandRefused(const QByteArray &reply);
+    void SendDataCommand(const QByteArray &command, ReplyHandler handler);
 
     // Transfers (TMFtpTransfer.cpp)
     void FailDataSetup(FtpError error);
-    void TruncateForOverwrite();
-    void EnsureTruncated();
+    void ReportLocalFileError(const QString &path, int error);
+    // Switches the download to a new temporary file beside LocalFile; false
+    // (reported) when it cannot be created.
+    bool StartReplacement();
+    void CommitReplacement();
+    void DiscardReplacement();
+    void OverwriteDownload();
+    void FinishTransfer();
+    void LocalWriteFailed();
     void OnDownloadTypeReply(const QByteArray &reply);
     void OnDownloadResumeTypeReply(const QByteArray &reply);
     void OnDownloadSizeReply(const QByteArray &reply);
@@ -404,6 +436,9 @@ private:
     int aborPassThrough_ = 0;     // final replies before it (the RETR's)
     bool noopSupported_ = true;
     QTimer noopTimer_;
+    bool awaitingReply_ = false; // a command's final reply is still to come
+    bool quitSent_ = false;
+    QTimer watchdog_;
 
     // Login
     int retriesLeft_ = 0;
@@ -438,9 +473,13 @@ private:
     qint64 expectedSize_ = -1; // the download's announced size, -1 unknown
     bool dataClosed_ = false;
     bool finalReplyOK_ = false;
-    bool truncatePending_ = false;
     bool localWriteFailed_ = false;
     bool acceptPending_ = false;
+    bool dataCommandSent_ = false; // LIST, RETR or STOR has gone out
+    bool restSent_ = false;        // REST for it has gone out
+    bool preliminarySeen_ = false; // its 1xx reply has come
+    QString replacedFile_;         // the file a replacement download is for
+    QString temporaryFile_;        // ... and where it is received
     bool dataOpen_ = false;
     bool storAccepted_ = false;
     bool inDataRead_ = false;
@@ -448,6 +487,7 @@ private:
     bool sendFileUsable_ = true;
     QByteArray ioBuffer_;
     ListingLineSplitter dataBuffer_;
+    bool listingLineSkipped_ = false;
     TListingParser listingParser_;
     TMFtpFileInfoList fileList_;
     TMFtpFileInfoList folderList_;

@@ -60,6 +60,11 @@ void TMFtp::StartAttempt()
     currentType_.clear();
     replies_.reset();
     aborReplyOwed_ = false;
+    awaitingReply_ = false;
+    dataCommandSent_ = false;
+    restSent_ = false;
+    quitSent_ = false;
+    watchdog_.stop();
     --retriesLeft_;
 
     ++controlSerial_;
@@ -133,6 +138,8 @@ void TMFtp::OnControlConnected()
     inReplyDispatch_ = false;
     replies_.reset();
     SetReplyHandler(FTP_HANDLER(OnGreetingReply));
+    awaitingReply_ = true;
+    TouchWatchdog();
 }
 
 void TMFtp::RestoreProxyTarget()
@@ -355,6 +362,17 @@ void TMFtp::CompleteLogin()
 void TMFtp::OnControlClosed()
 {
     ++controlSerial_;
+    watchdog_.stop();
+    const bool replyOwed = awaitingReply_ || (dataCommandSent_ && !finalReplyOK_);
+    awaitingReply_ = false;
+    if (connected_ && busy_ && replyOwed && !quitSent_ && operation_ != opNoop && errorCode_ == errorNone) {
+        // The server hung up on a command it had not answered: whatever
+        // came before its answer (a whole file, even) is not confirmed.
+        if (operation_ == opDownload || operation_ == opUpload)
+            transferOK_ = false;
+        FtpErrorFromSocketError(platform::WSAECONNRESET, &errorText_);
+        ReportError(errorConnectionReset);
+    }
     AbandonTransfer();
     if (retrying_)
         return;

@@ -3,6 +3,7 @@
 
 #include "EngineTestKit.h"
 
+#include "engine/FtpCache.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,11 @@ protected:
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QByteArray CacheFile(const QByteArray &directory, ftpcache::Kind kind) const
+    {
+        return ftpcache::CacheFilePath(cache.path(), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("user"),
+                                       directory, kind);
     }
     bool WaitEvent(const char *name, int count = 1)
     {
@@ -346,8 +352,7 @@ TEST_F(DataTest, MoveRenamesIntoTheTargetAndDropsItsCache)
     server.setReply("SIZE", "550 No such file.\r\n");
     server.setReply("RNFR", "350 Ready.\r\n");
     server.setReply("RNTO", "250 Renamed.\r\n");
-    const QByteArray cached = cache.path().toLocal8Bit() + "/127.0.0.1[" + QByteArray::number(server.port())
-        + "]-(user)--dst.cached";
+    const QByteArray cached = CacheFile("/dst", ftpcache::Folders);
     Write(QString::fromLocal8Bit(cached), "0\r\n");
     ftp.MoveFiles({"/a/x", "b"}, "/dst");
     ASSERT_TRUE(WaitEvent("FileRenamed"));
@@ -382,13 +387,13 @@ TEST_F(DataTest, RemovedFolderTakesItsCacheFilesAlong)
     server.setReply("RMD", "250 Removed.\r\n");
     ftp.SetAsynchronous(false);
     ftp.ChangeDirectory("/pub");
-    const QByteArray base = cache.path().toLocal8Bit() + "/127.0.0.1[" + QByteArray::number(server.port())
-        + "]-(user)--pub-old.cache";
-    Write(QString::fromLocal8Bit(base + "d"), "0\r\n");
-    Write(QString::fromLocal8Bit(base + "f"), "0\r\n");
+    const QByteArray folders = CacheFile("/pub/old", ftpcache::Folders);
+    const QByteArray files = CacheFile("/pub/old", ftpcache::Files);
+    Write(QString::fromLocal8Bit(folders), "0\r\n");
+    Write(QString::fromLocal8Bit(files), "0\r\n");
     ftp.RemoveDirectory(" old ");
-    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(base + "d")));
-    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(base + "f")));
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(folders)));
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(files)));
 }
 
 TEST_F(DataTest, NamesWithLineBreaksNeverReachTheServer)

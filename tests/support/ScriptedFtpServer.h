@@ -13,6 +13,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace testsupport {
 
@@ -29,7 +30,12 @@ struct DataAction {
     QByteArray data;
     QByteArray final = "226 Transfer complete.\r\n";
     bool upload = false;
-    bool keepOpen = false; // send the data, then wait (for ABOR)
+    bool keepOpen = false;        // send the data, then wait (for ABOR)
+    bool hangUpAfterData = false; // close the control connection once the data is done
+    bool stopReading = false;     // upload: take nothing, so the client's sends block
+    // Active mode: before the real data connection, a caller from this
+    // address (127.0.0.2, say) connects to the client and sends `data` too.
+    QByteArray foreignAddress {};
 };
 
 class ScriptedFtpServer : public QObject
@@ -64,6 +70,13 @@ public:
     int dataConnectionCount() const { return dataConnections_; }
     bool dataConnectionOpen() const;
 
+    // Sends `bytes` to every new connection after its greeting, again every
+    // `intervalMs` until the connection ends (0 stops it).
+    void setDrip(const QByteArray &bytes, int intervalMs);
+
+    // The foreign caller of DataAction::foreignAddress has been hung up on.
+    bool foreignCallerClosed() const { return foreignClosed_; }
+
     // Writes every reply in pieces of `bytes` bytes, each in its own turn of
     // the event loop (0 writes whole replies).
     void setWriteChunk(int bytes);
@@ -88,6 +101,8 @@ private:
     void startData(const DataAction &action);
     void onDataSocketReady();
     void finishData();
+    void connectData();
+    void dripOnce();
 
     QTcpServer *server_;
     QPointer<QTcpSocket> client_;
@@ -112,6 +127,10 @@ private:
     DataAction currentData_;
     QByteArray uploaded_;
     int dataConnections_ = 0;
+    QPointer<QTcpSocket> foreign_;
+    bool foreignClosed_ = false;
+    QByteArray drip_;
+    QTimer *dripTimer_ = nullptr;
 };
 
 } // namespace testsupport
