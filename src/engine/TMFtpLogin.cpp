@@ -365,13 +365,16 @@ void TMFtp::OnControlClosed()
     watchdog_.stop();
     const bool replyOwed = awaitingReply_ || (dataCommandSent_ && !finalReplyOK_);
     awaitingReply_ = false;
-    if (connected_ && busy_ && replyOwed && !quitSent_ && operation_ != opNoop && errorCode_ == errorNone) {
-        // The server hung up on a command it had not answered: whatever
-        // came before its answer (a whole file, even) is not confirmed.
+    if (connected_ && busy_ && replyOwed && !quitSent_ && operation_ != opNoop) {
+        // The connection ended before the server answered (it hung up, or a
+        // time-out closed it): whatever came before the answer, a whole file
+        // even, is not confirmed.
         if (operation_ == opDownload || operation_ == opUpload)
             transferOK_ = false;
-        FtpErrorFromSocketError(platform::WSAECONNRESET, &errorText_);
-        ReportError(errorConnectionReset);
+        if (errorCode_ == errorNone) {
+            FtpErrorFromSocketError(platform::WSAECONNRESET, &errorText_);
+            ReportError(errorConnectionReset);
+        }
     }
     AbandonTransfer();
     if (retrying_)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -470,6 +471,71 @@ TEST_F(DataTest, BadAddressesLeaveTheSessionAlone)
     }
     EXPECT_TRUE(ftp.LoggedIn());
     EXPECT_EQ(Sent(), QByteArray());
+}
+
+// Stop during a batch rename: the pair under way gets its replies, no later
+// pair starts, and the next command reads its own reply.
+TEST_F(DataTest, AbortedBatchRenameEndsItsPairFirst)
+{
+    server.setReply("SIZE", "550 No such file.\r\n");
+    server.setReply("RNFR", "350 Ready.\r\n");
+    server.setReply("RNTO", "250 Renamed.\r\n");
+    server.setReply("CWD", "250 \"/next\"\r\n");
+    const TMFtpInfoEvent record = ftp.OnFtpInfo;
+    ftp.OnFtpInfo = [&](QObject *sender, FtpInfo info, const QString &text) {
+        record(sender, info, text);
+        if (info == infoCommand && text == QLatin1String("RNFR a"))
+            ftp.Abort(); // the reply to RNFR is on its way
+    };
+    ftp.RenameFiles({"a", "b"}, {"a2", "b2"});
+    ASSERT_TRUE(WaitEvent("FileRenamed")) << rec.dump().toStdString();
+    EXPECT_EQ(rec.countEvent("Aborted"), 1);
+    EXPECT_EQ(rec.countEvent("Ready"), 1);
+    EXPECT_EQ(rec.countEvent("FileRenamed"), 1);
+    EXPECT_TRUE(Sent().endsWith("RNFR a\r\nRNTO a2\r\n")) << Sent().constData();
+    EXPECT_FALSE(Sent().contains("b2"));
+
+    ftp.ChangeDirectory("/next");
+    ASSERT_TRUE(WaitEvent("DirectoryChanged"));
+    EXPECT_TRUE(ftp.ChangeDirOK());
+    EXPECT_EQ(ftp.CurrentDirectory(), QByteArray("/next"));
+    EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
+}
+
+// /a/b and /a-b once shared a cache file: each folder now shows its own.
+TEST_F(DataTest, CachedListingsOfLookAlikeFoldersStayApart)
+{
+    const QByteArray inAB = "-rw-r--r-- 1 u g 1 Jan 01 2020 in-a-slash-b\r\n";
+    const QByteArray inADashB = "-rw-r--r-- 1 u g 1 Jan 01 2020 in-a-dash-b\r\n";
+    server.setReplies("CWD", {{"250 \"/a/b\"\r\n"}, {"250 \"/a-b\"\r\n"}, {"250 \"/a/b\"\r\n"}, {"250 \"/a-b\"\r\n"}});
+    const auto listIn = [&](const QByteArray &folder, const QByteArray &data) {
+        server.setDataAction("LIST", DataAction {"150 Listing.\r\n", data});
+        ftp.ChangeDirectory(folder);
+        EXPECT_TRUE(WaitEvent("DirectoryChanged", rec.countEvent("DirectoryChanged") + 1));
+        const int before = rec.countEvent("ListingDone");
+        ftp.List();
+        EXPECT_TRUE(WaitEvent("ListingDone", before + 1));
+        return ftp.FileList().Count() == 1 ? ftp.FileList().FileName(0).toByteArray() : QByteArray("<none>");
+    };
+    EXPECT_EQ(listIn("/a/b", inAB), QByteArray("in-a-slash-b"));
+    EXPECT_EQ(listIn("/a-b", inADashB), QByteArray("in-a-dash-b"));
+    EXPECT_FALSE(ftp.FromCache());
+    const int connections = server.dataConnectionCount();
+    EXPECT_EQ(listIn("/a/b", "nothing"), QByteArray("in-a-slash-b"));
+    EXPECT_TRUE(ftp.FromCache());
+    EXPECT_EQ(listIn("/a-b", "nothing"), QByteArray("in-a-dash-b"));
+    EXPECT_TRUE(ftp.FromCache());
+    EXPECT_EQ(server.dataConnectionCount(), connections);
+}
+
+// The cache folder removed during a session is made again at the next write.
+TEST_F(DataTest, CacheFolderRemovedMeanwhileIsMadeAgain)
+{
+    ASSERT_TRUE(QDir(cache.path()).removeRecursively());
+    ftp.List();
+    ASSERT_TRUE(WaitEvent("ListingDone"));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(CacheFile("/", ftpcache::Folders))));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(CacheFile("/", ftpcache::Files))));
 }
 
 } // namespace
