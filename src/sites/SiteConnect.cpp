@@ -3,6 +3,7 @@
 #include "sites/ConfigKeys.h"
 #include "sites/Seal.h"
 #include "ui/Language.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -294,6 +295,11 @@ void TFastConnForm::ConnectClicked()
 {
     if (!connectAllowed())
         return;
+    if (portTooLarge(port_->text())) {
+        ui::ShowError(this, PortTooLargeText());
+        port_->setFocus();
+        return;
+    }
     bool isNumber = false;
     port_->text().toInt(&isNumber);
     if (!isNumber)

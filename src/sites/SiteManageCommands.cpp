@@ -112,6 +112,11 @@ void TSiteForm::copyStatesToPopup()
 
 void TSiteForm::connectChosen()
 {
+    if (portTooLarge(port_->text())) {
+        ui::ShowError(this, PortTooLargeText());
+        port_->setFocus();
+        return;
+    }
     accept();
 }
 
