@@ -121,7 +121,7 @@ void TMFtp::DispatchReply(const QByteArray &reply)
     else
         awaitingReply_ = false;
     const bool transfer = operation_ == opDownload || operation_ == opUpload || operation_ == opList;
-    if (abortRequested_ && !dataCommandSent_ && transfer && busy_) {
+    if (abortRequested_ && !dataCommandSent_ && transfer && busy_ && replyHandler_.fn) {
         // Stopped while the data command was being prepared: it is never
         // sent. A restart offset the server has taken is set back first, or
         // it would apply to the next transfer.
