@@ -20,8 +20,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "BramblewayFTP developers")
 set(CPACK_PACKAGE_CONTACT "BramblewayFTP developers <packages@brambleway.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop FTP client with a Chinese user interface")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop FTP client in Simplified and Traditional Chinese: local files on the left, the remote site on the right, the transfer queue and a colour-coded session log below. Uploads and downloads whole folder trees, resumes interrupted transfers, keeps a site book and opens ftp:// links.")
+set(CPACK_PACKAGE_DESCRIPTION "A desktop FTP client in Simplified and Traditional Chinese: local files
+on the left, the remote site on the right, the transfer queue and a
+colour-coded session log below. It uploads and downloads whole folder
+trees, resumes interrupted transfers, keeps a site book and opens ftp://
+links.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
