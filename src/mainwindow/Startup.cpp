@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-
 namespace mainwindow {
 
 ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
