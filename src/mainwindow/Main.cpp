@@ -54,7 +54,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(applicationTitle());
-    setWindowIcon(ui::glyphIcon(ui::Glyph::Application));
+    setWindowIcon(ui::applicationIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
 
     mftp1_ = new TMFtp(this);
