@@ -137,11 +137,12 @@ bool THttpClient::Post(const QUrl &url, const QByteArray &form, qint64 maxAnswer
 void THttpClient::attach()
 {
     connect(reply_, &QNetworkReply::readyRead, this, &THttpClient::onReadyRead);
-    connect(reply_, &QNetworkReply::downloadProgress, this, &THttpClient::onProgress);
-    connect(reply_, &QNetworkReply::uploadProgress, this, [this] {
-        if (timer_->isActive())
-            timer_->start(timeOutMs_);
-    });
+    // Any sign of life restarts the time-out.
+    for (auto signal : {&QNetworkReply::downloadProgress, &QNetworkReply::uploadProgress})
+        connect(reply_, signal, this, [this] {
+            if (timer_->isActive())
+                timer_->start(timeOutMs_);
+        });
     connect(reply_, &QNetworkReply::finished, this, &THttpClient::onFinished);
     timer_->start(timeOutMs_);
 }
@@ -165,18 +166,19 @@ void THttpClient::onReadyRead()
     } else {
         body_ += chunk;
     }
+    if (!chunk.isEmpty())
+        reportProgress();
 }
 
-void THttpClient::onProgress(qint64 done, qint64 total)
+void THttpClient::reportProgress()
 {
-    if (!reply_ || forced_)
-        return;
-    timer_->start(timeOutMs_);
+    qint64 total = expectedBytes_;
+    const QVariant announced = reply_->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && announced.toLongLong() > 0)
+        total = announced.toLongLong();
     if (total <= 0)
-        total = expectedBytes_;
-    if (total <= 0)
         return;
-    const int percent = int(qBound<qint64>(qint64(0), done * 100 / total, qint64(100)));
+    const int percent = int(qBound<qint64>(qint64(0), received_ * 100 / total, qint64(100)));
     if (percent != lastPercent_) {
         lastPercent_ = percent;
         emit progress(percent);

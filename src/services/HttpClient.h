@@ -79,7 +79,7 @@ private:
     void postFailure(HttpOutcome outcome);
     void attach();
     void onReadyRead();
-    void onProgress(qint64 done, qint64 total);
+    void reportProgress();
     void onFinished();
     void fail(HttpOutcome outcome);
     void finish(HttpOutcome outcome);

@@ -17,6 +17,9 @@ namespace testsupport {
 
 struct HttpAnswer
 {
+    HttpAnswer() = default;
+    HttpAnswer(int status, const QByteArray &body) : status(status), body(body) {}
+
     int status = 200;
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
@@ -40,7 +43,6 @@ struct HttpRequestRecord
 
 class HttpTestServer : public QObject
 {
-    Q_OBJECT
 public:
     HttpTestServer();
     ~HttpTestServer() override;
