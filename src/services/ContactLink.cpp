@@ -46,6 +46,18 @@ void TContactLink::setUnderlined(bool on)
     setFont(f);
 }
 
+void TContactLink::showEvent(QShowEvent *event)
+{
+    // On a dark window the palette's link blue does not read: a light blue
+    // instead.
+    const QWidget *around = parentWidget() ? parentWidget() : this;
+    const bool dark = around->palette().color(QPalette::Window).lightness() < 128;
+    const QString sheet = dark ? QStringLiteral("color: #8cc4ff;") : QString();
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
+    QLabel::showEvent(event);
+}
+
 void TContactLink::enterEvent(QEnterEvent *event)
 {
     setUnderlined(true);

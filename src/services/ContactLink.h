@@ -27,6 +27,7 @@ public:
     bool Open() const;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -117,7 +117,7 @@ QString guideHtml(bool simplified)
                 body.replace(QLatin1Char('#'), QStringLiteral("<img src=\"%1\" width=\"16\" height=\"16\" "
                                                               "style=\"vertical-align:middle\">")
                                                    .arg(glyphName(*line.glyph)));
-            html += QStringLiteral("<p style=\"margin-top:1px; margin-bottom:1px; margin-left:%1px;\">%2</p>")
+            html += QStringLiteral("<p style=\"margin-top:1px; margin-bottom:1px; margin-left:%1px; white-space:pre-wrap;\">%2</p>")
                         .arg(line.indented ? 34 : 14)
                         .arg(body);
         }
