@@ -275,7 +275,7 @@ void TUpdateForm::startDownload()
     }
     QRandomGenerator *random = random_ ? random_ : QRandomGenerator::global();
     source_ = PickDownloadAddress(DownloadAddresses(description_, env_.serviceBase), *random);
-    if (description_.sha256.isEmpty() && ChecksumRequired(source_)) {
+    if (description_.sha256.isEmpty() && checksumRequired()) {
         Reset();
         ui::ShowError(this, MsgChecksumMissing.get());
         done(Rejected);
@@ -287,6 +287,11 @@ void TUpdateForm::startDownload()
     setBar(2, 0, StepRunning[2].get(), true);
     if (!http_->GetToFile(source_, target, description_.fileSize, description_.fileSize))
         Reset();
+}
+
+bool TUpdateForm::checksumRequired() const
+{
+    return ChecksumRequired(ServiceUrl(env_.serviceBase, VersionPath), source_);
 }
 
 void TUpdateForm::discardDownload()
@@ -322,7 +327,7 @@ void TUpdateForm::installDownload()
         ui::ShowError(this, message.get());
         done(Rejected);
     };
-    switch (VerifyDownload(target, description_, source_, env_.reference)) {
+    switch (VerifyDownload(target, description_, checksumRequired(), env_.reference)) {
     case DownloadVerdict::Ok: break;
     case DownloadVerdict::SizeWrong: refuse(MsgSizeWrong); return;
     case DownloadVerdict::ChecksumWrong: refuse(MsgChecksumWrong); return;

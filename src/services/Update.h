@@ -83,6 +83,7 @@ private:
     void installDownload();
     void transferFailed(HttpOutcome outcome);
     void discardDownload();
+    bool checksumRequired() const;
     void setBar(int step, int value, const QString &text, bool percent = false);
 
     UpdateEnvironment env_;

@@ -136,9 +136,12 @@ QUrl PickDownloadAddress(const QList<QUrl> &addresses, QRandomGenerator &random)
     return addresses.at(int(random.bounded(quint32(addresses.size()))));
 }
 
-bool ChecksumRequired(const QUrl &source)
+bool ChecksumRequired(const QUrl &descriptionSource, const QUrl &source)
 {
-    return source.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0;
+    const auto secure = [](const QUrl &url) {
+        return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    };
+    return !secure(descriptionSource) || !secure(source);
 }
 
 QString DownloadTargetFor(const QString &programFile)
@@ -179,13 +182,13 @@ bool IsExecutableFor(const QString &candidate, const QString &reference)
 }
 
 DownloadVerdict VerifyDownload(const QString &downloadPath, const VersionDescription &description,
-                               const QUrl &source, const QString &reference)
+                               bool checksumRequired, const QString &reference)
 {
     const QFileInfo info(downloadPath);
     if (!info.isFile() || description.fileSize < 0 || info.size() != description.fileSize)
         return DownloadVerdict::SizeWrong;
     if (description.sha256.isEmpty()) {
-        if (ChecksumRequired(source))
+        if (checksumRequired)
             return DownloadVerdict::ChecksumMissing;
     } else if (FileSha256(downloadPath) != description.sha256) {
         return DownloadVerdict::ChecksumWrong;

@@ -54,8 +54,9 @@ QList<QUrl> DownloadAddresses(const VersionDescription &description, const QUrl 
 // One of the addresses, uniformly at random; empty for none.
 QUrl PickDownloadAddress(const QList<QUrl> &addresses, QRandomGenerator &random);
 
-// A download from `source` needs the SHA256 key unless it comes over https.
-bool ChecksumRequired(const QUrl &source);
+// A download needs the SHA256 key unless both the version description and
+// the file came over https: over plain http neither can be trusted as sent.
+bool ChecksumRequired(const QUrl &descriptionSource, const QUrl &source);
 
 // "<program>~": where the new program file is downloaded.
 QString DownloadTargetFor(const QString &programFile);
@@ -70,7 +71,7 @@ enum class DownloadVerdict {
     Ok,
     SizeWrong,        // size differs from FileSize (also: file missing)
     ChecksumWrong,    // SHA-256 differs from SHA256
-    ChecksumMissing,  // no SHA256 and the file came over plain http
+    ChecksumMissing,  // no SHA256 where one is required
     NotExecutable,    // not a program of this platform
 };
 
@@ -78,7 +79,7 @@ enum class DownloadVerdict {
 // `reference` is a program file of this platform (the running program) whose
 // file format, word size, byte order and machine the download must share.
 DownloadVerdict VerifyDownload(const QString &downloadPath, const VersionDescription &description,
-                               const QUrl &source, const QString &reference);
+                               bool checksumRequired, const QString &reference);
 
 // Whether `candidate` is an ELF executable or shared object for the same
 // class, byte order and machine as `reference`.

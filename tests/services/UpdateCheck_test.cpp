@@ -160,8 +160,11 @@ TEST(DownloadCheck, PathsBesideTheProgram)
     EXPECT_EQ(DownloadTargetFor(QStringLiteral("/opt/bw/bramblewayftp")), QStringLiteral("/opt/bw/bramblewayftp~"));
     EXPECT_EQ(ScriptPathFor(QStringLiteral("/opt/bw/bramblewayftp")), QStringLiteral("/opt/bw/bramblewayftp.sh"));
     EXPECT_EQ(ScriptPathFor(QStringLiteral("/opt/bw/prog.bin")), QStringLiteral("/opt/bw/prog.sh"));
-    EXPECT_TRUE(ChecksumRequired(QUrl(QStringLiteral("http://h/p"))));
-    EXPECT_FALSE(ChecksumRequired(QUrl(QStringLiteral("https://h/p"))));
+    const QUrl http(QStringLiteral("http://h/p")), https(QStringLiteral("HTTPS://h/p"));
+    EXPECT_TRUE(ChecksumRequired(http, http));
+    EXPECT_TRUE(ChecksumRequired(https, http));
+    EXPECT_TRUE(ChecksumRequired(http, https)); // the address itself came unprotected
+    EXPECT_FALSE(ChecksumRequired(https, https));
 }
 
 TEST(DownloadCheck, Executables)
@@ -195,8 +198,8 @@ TEST(DownloadCheck, Verdicts)
     const QString f = dir.filePath(QStringLiteral("prog~"));
     const QByteArray program = fakeProgram(5000);
     const QByteArray sha = QByteArray::fromHex(sha256Hex(program));
-    const QUrl http(QStringLiteral("http://127.0.0.1/p"));
-    const QUrl https(QStringLiteral("https://127.0.0.1/p"));
+    const bool http = true;   // a checksum is required
+    const bool https = false; // description and file over https
     const auto describe = [](qint64 size, const QByteArray &digest) {
         VersionDescription d;
         d.version = QStringLiteral("3.7");
@@ -207,7 +210,7 @@ TEST(DownloadCheck, Verdicts)
     QByteArray flipped = program;
     flipped[4000] = char(flipped[4000] ^ 1);
     const QByteArray script = "#!/bin/sh\n" + QByteArray(4990, '#');
-    const struct { QByteArray bytes; VersionDescription d; QUrl source; DownloadVerdict verdict; const char *what; } cases[] = {
+    const struct { QByteArray bytes; VersionDescription d; bool checksumRequired; DownloadVerdict verdict; const char *what; } cases[] = {
         {program, describe(5000, sha), http, DownloadVerdict::Ok, "all checks pass"},
         {program, describe(5000, {}), https, DownloadVerdict::Ok, "https without a checksum"},
         {program, describe(5001, sha), http, DownloadVerdict::SizeWrong, "one byte short"},
@@ -220,7 +223,7 @@ TEST(DownloadCheck, Verdicts)
     };
     for (const auto &c : cases) {
         ASSERT_TRUE(writeFile(f, c.bytes));
-        EXPECT_EQ(VerifyDownload(f, c.d, c.source, referenceProgram()), c.verdict) << c.what;
+        EXPECT_EQ(VerifyDownload(f, c.d, c.checksumRequired, referenceProgram()), c.verdict) << c.what;
     }
     EXPECT_EQ(VerifyDownload(dir.filePath(QStringLiteral("missing")), describe(0, sha), http, referenceProgram()),
               DownloadVerdict::SizeWrong);
