@@ -56,10 +56,16 @@ HttpOutcome outcomeOf(QNetworkReply::NetworkError error, qint64 received)
 } // namespace
 
 THttpClient::THttpClient(QObject *parent)
-    : QObject(parent), manager_(new QNetworkAccessManager(this)), timer_(new QTimer(this))
+    : QObject(parent), manager_(new QNetworkAccessManager(this)), timer_(new QTimer(this)),
+      pendingTimer_(new QTimer(this))
 {
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, [this] { fail(HttpOutcome::TimeOut); });
+    pendingTimer_->setSingleShot(true);
+    connect(pendingTimer_, &QTimer::timeout, this, [this] {
+        pendingFailure_ = false;
+        emit finished(pendingOutcome_);
+    });
 }
 
 THttpClient::~THttpClient()
@@ -113,10 +119,8 @@ void THttpClient::postFailure(HttpOutcome outcome)
 {
     // Reported from the event loop like every other outcome.
     pendingFailure_ = true;
-    QTimer::singleShot(0, this, [this, outcome] {
-        pendingFailure_ = false;
-        emit finished(outcome);
-    });
+    pendingOutcome_ = outcome;
+    pendingTimer_->start(0);
 }
 
 bool THttpClient::Get(const QUrl &url, qint64 maxBytes)
@@ -196,6 +200,12 @@ void THttpClient::fail(HttpOutcome outcome)
 
 void THttpClient::Abort()
 {
+    if (pendingFailure_) {
+        pendingTimer_->stop();
+        pendingFailure_ = false;
+        emit finished(HttpOutcome::Aborted);
+        return;
+    }
     fail(HttpOutcome::Aborted);
 }
 

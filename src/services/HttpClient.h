@@ -87,6 +87,7 @@ private:
 
     QNetworkAccessManager *manager_;
     QTimer *timer_;
+    QTimer *pendingTimer_;
     QNetworkReply *reply_ = nullptr;
     std::unique_ptr<QFile> file_;
     QByteArray body_;
@@ -99,6 +100,7 @@ private:
     bool forced_ = false;
     HttpOutcome forcedOutcome_ = HttpOutcome::Done;
     bool pendingFailure_ = false;
+    HttpOutcome pendingOutcome_ = HttpOutcome::Done;
 };
 
 } // namespace services

@@ -115,6 +115,17 @@ TEST_F(HttpClientTest, OneRequestAtATime)
     EXPECT_EQ(finishedCount, 1);
 }
 
+TEST_F(HttpClientTest, AbortWinsOverAFailureNotYetReported)
+{
+    ASSERT_TRUE(client.Get(QUrl(QStringLiteral("ftp://127.0.0.1/x")), 100));
+    EXPECT_TRUE(client.Busy());
+    client.Abort();
+    EXPECT_EQ(outcome, HttpOutcome::Aborted);
+    testsupport::pumpFor(20);
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_EQ(outcome, HttpOutcome::Aborted);
+}
+
 TEST_F(HttpClientTest, GetToFileWritesTheBodyWithProgress)
 {
     QTemporaryDir dir;

@@ -229,7 +229,7 @@ TEST(DownloadCheck, Verdicts)
               DownloadVerdict::SizeWrong);
 }
 
-TEST(DownloadCheck, ReplaceOnlyWhatCanBeWritten)
+TEST(DownloadCheck, ReplaceOnlyExistingWritableFiles)
 {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("prog"));
@@ -237,6 +237,13 @@ TEST(DownloadCheck, ReplaceOnlyWhatCanBeWritten)
     EXPECT_TRUE(CanReplaceProgram(program));
     EXPECT_FALSE(CanReplaceProgram(dir.filePath(QStringLiteral("missing"))));
     EXPECT_FALSE(CanReplaceProgram(dir.path()));
+}
+
+TEST(DownloadCheck, ReplaceOnlyWhatThisUserCanWrite)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("prog"));
+    ASSERT_TRUE(writeFile(program, "x"));
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
     QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
