@@ -418,13 +418,19 @@ void TlsSession::startHandshake()
 
 void TlsSession::onRawEvent(int event, int error)
 {
-    switch (state_) {
-    case Plain:
-        if (event == SocketConnect && startOnConnect_ && error == 0) {
+    if (event == SocketConnect) {
+        // A new connection: whatever TLS state there was belongs to an old one.
+        reset();
+        if (startOnConnect_ && error == 0) {
             reportConnect_ = true;
             startHandshake();
             return;
         }
+        emit socketEvent(event, error);
+        return;
+    }
+    switch (state_) {
+    case Plain:
         emit socketEvent(event, error);
         return;
 

@@ -49,7 +49,8 @@
 //     call it again on the next write event), then close. A Close without it
 //     loses up to one buffered record and sends no close_notify.
 //  6. CreateSocket/ResetSocket/Close/CloseSilently call tls_->reset() so a
-//     reused socket starts plain again.
+//     reused socket starts plain again (a connect event resets the session
+//     by itself; an accepted socket relies on this reset).
 // Error numbers from here (TlsError) reach LastError like socket errors;
 // tlsErrorText() names them, errorText() adds the TLS library's detail.
 
