@@ -4,6 +4,7 @@
 #include "platform/WinSock.h"
 
 #include <QHostAddress>
+#include <QStringList>
 #include <QUrl>
 
 #include <openssl/bio.h>
@@ -13,7 +14,6 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
-#include <cstring>
 #include <ctime>
 
 namespace platform {

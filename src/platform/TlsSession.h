@@ -59,7 +59,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -140,8 +139,8 @@ class TlsSession : public QObject
 public:
     enum State { Plain, Handshaking, Established, Failed };
 
-    // `socket` must outlive the session. Without a context the system's
-    // default one is used.
+    // `socket` must stay valid while the session is used (the destructor
+    // does not touch it). Without a context the system's default one is used.
     explicit TlsSession(AsyncSocket *socket, std::shared_ptr<TlsContext> context = {},
                         QObject *parent = nullptr);
     ~TlsSession() override;
