@@ -86,15 +86,17 @@ TEST_P(TrustRules, Decide)
     EXPECT_EQ(d.accepted, c.accepted);
     EXPECT_EQ(d.reason, c.reason);
     EXPECT_EQ(asked, c.asked);
-    if (!d.accepted)
+    if (!d.accepted) {
         EXPECT_FALSE(d.message.isEmpty());
+    }
 
     CertificateTrustStore reread(path);
     ASSERT_TRUE(reread.load());
     EXPECT_EQ(reread.fingerprint(QStringLiteral("ftp.example.org"), 21),
               c.rememberedAfter ? fingerprintOf(c.rememberedAfter) : QString());
-    if (c.reason != TrustReason::UserAccepted)
+    if (c.reason != TrustReason::UserAccepted) {
         EXPECT_EQ(readAll(path), before); // only an acceptance writes
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
