@@ -1,6 +1,7 @@
 #pragma once
 // Pieces shared by the listing layouts; not part of the listing's interface.
 
+#include "listing/MlsdListing.h"
 #include "listing/ServerType.h"
 
 #include <QByteArray>
@@ -78,6 +79,8 @@ bool ParseDosLine(QByteArrayView Line, const TListingFields &Out);
 // call; Joined is scratch space for the name and the line after it.
 bool ParseVmsLine(QByteArrayView Line, const TListingFields &Out, QByteArray &PendingName, QByteArray &Joined);
 bool ParseVmLine(QByteArrayView Line, const TListingFields &Out);
+// One MLSD line; what kind of entry it names (mkNotAnEntry: none).
+TMlsdKind ParseMlsdLine(QByteArrayView Line, const TListingFields &Out);
 bool ParseVmVpsLine(QByteArrayView Line, const TListingFields &Out);
 
 } // namespace listing_detail

@@ -68,3 +68,36 @@ TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QB
     Folders.AddInfo(Scratch);
     return llFolder;
 }
+
+TMlsdKind TListingParser::ParseMlsdLine(QByteArrayView Line, MFtpFileInfo &Info, bool &IsFolder)
+{
+    for (QByteArray *field : {&Info.FileName, &Info.FileSize, &Info.ModifiedDate, &Info.LinkTo, &Info.Attributes,
+                              &Info.Owner, &Info.Group, &Info.Description})
+        SetBytes(*field, {});
+    const TListingFields out{&Info.FileName, &Info.FileSize, &Info.ModifiedDate, &Info.LinkTo,
+                             &Info.Attributes, &Info.Owner, &Info.Group, &IsFolder};
+    return listing_detail::ParseMlsdLine(Line, out);
+}
+
+TListingLineResult TListingParser::AddMlsdLine(QByteArrayView Line, TMFtpFileInfoList &Folders,
+                                               TMFtpFileInfoList &Files)
+{
+    bool isFolder = false;
+    switch (ParseMlsdLine(Line, Scratch, isFolder)) {
+    case mkNotAnEntry:
+        return llRejected;
+    case mkCurrentFolder:
+    case mkParentFolder:
+        return llDotFolder;
+    default:
+        break;
+    }
+    if (!isFolder) {
+        Files.AddInfo(Scratch);
+        return llFile;
+    }
+    if (Scratch.FileName == "." || Scratch.FileName == "..")
+        return llDotFolder;
+    Folders.AddInfo(Scratch);
+    return llFolder;
+}

@@ -2,6 +2,7 @@
 // What every way of connecting hands to the main window's ConnectToSite:
 // the connection data in the order that routine takes it.
 
+#include "sites/SiteOptions.h"
 #include "ui/Language.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ struct ConnectRequest
     int port = DefaultFtpPort;
     QString password;
     QString userName;
+    SiteOptions options; // TLS, name character set, passive address rule
 
     // A pasted address: before ConnectToSite the current session is dropped
     // without asking and the engine's InitialDirectory becomes `urlPath`
