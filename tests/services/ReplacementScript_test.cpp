@@ -71,7 +71,8 @@ protected:
         running.closeWriteChannel();
         ASSERT_TRUE(running.waitForFinished(5000));
         ASSERT_TRUE(testsupport::waitUntil(
-            [this] { return QFile::exists(marker) && !QFile::exists(script); }, 15000));
+            // The started program creates the marker before it writes to it.
+            [this] { return readFile(marker).endsWith('\n') && !QFile::exists(script); }, 15000));
     }
 };
 
