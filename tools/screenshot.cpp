@@ -183,7 +183,7 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
 
     ini.WriteString(QStringLiteral("Connect"), QStringLiteral("ID1"),
                     SealString(PackConnectRecord({QStringLiteral("127.0.0.1"), QStringLiteral("demo"),
-                                                  QStringLiteral("secret"), QStringLiteral("2121"), false}),
+                                                  QStringLiteral("secret"), QStringLiteral("2121"), false, {}}),
                                HistoryKey()));
     TFastConnForm quick(&ini, w.mainForm);
     quick.SetTexts();

@@ -27,7 +27,7 @@ ConnectRecord rec(const char *server, const char *user, const char *password, co
                   bool anonymous = false)
 {
     return {QString::fromUtf8(server), QString::fromUtf8(user), QString::fromUtf8(password),
-            QString::fromLatin1(port), anonymous};
+            QString::fromLatin1(port), anonymous, {}};
 }
 
 class QuickConnect : public ::testing::Test

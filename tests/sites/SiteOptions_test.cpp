@@ -164,7 +164,7 @@ TEST(SecureAddresses, OptionNames)
 
 TEST(HistoryOptions, EntriesOfPlainSitesKeepTheirOldForm)
 {
-    ConnectRecord r{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("21"), false};
+    ConnectRecord r{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("21"), false, {}};
     EXPECT_EQ(PackConnectRecord(r), QStringLiteral("h『u『p『21『0『"));
 
     r.options = options(TlsMode::Implicit, NameCharset::Gbk, false);
@@ -200,7 +200,7 @@ protected:
 TEST_F(QuickConnectOptions, HistoryFillsAndRemembersTheOptions)
 {
     ConnectRecord r{QStringLiteral("secure.example"), QStringLiteral("u"), QStringLiteral("p"),
-                    QStringLiteral("990"), false};
+                    QStringLiteral("990"), false, {}};
     r.options = options(TlsMode::Implicit, NameCharset::Utf8, false);
     ini.WriteString(QStringLiteral("Connect"), QStringLiteral("ID1"), SealString(PackConnectRecord(r), HistoryKey()));
 
@@ -375,8 +375,9 @@ TEST_F(SiteOptionsFileTest, SitesWithTheSamePathAndTextsTheBookCannotHold)
     for (TSiteNode *n : again.nodes()) {
         if (n->text == QLatin1String("twin"))
             twins.append(n->options);
-        if (n->isSite() && n->text.startsWith(QStringLiteral("站点")))
+        if (n->isSite() && n->text.startsWith(QStringLiteral("站点"))) {
             EXPECT_EQ(n->options.charset, NameCharset::Utf8);
+        }
         if (n->text.startsWith(QChar(u'长'))) {
             EXPECT_LT(n->text.size(), 200);
             EXPECT_EQ(n->options.charset, NameCharset::Gbk);
