@@ -59,16 +59,21 @@ std::optional<QByteArray> FtpReplyAssembler::nextReply()
             replyBytes_ += line->size() + 2;
             if (replyBytes_ > MaxReplyLength) {
                 inMultiLine_ = false;
+                lines_.clear();
                 replyTooLong_ = true;
                 return std::nullopt;
             }
+            lines_.append(*line);
             if (line->size() < 4 || !line->startsWith(multiLineCode_) || line->at(3) != ' ')
                 continue;
         } else if (line->size() >= 4 && line->at(3) == '-') {
             inMultiLine_ = true;
             multiLineCode_ = line->left(3);
             replyBytes_ = line->size() + 2;
+            lines_ = {*line};
             continue;
+        } else {
+            lines_ = {*line};
         }
         inMultiLine_ = false;
         return line;

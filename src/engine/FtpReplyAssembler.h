@@ -14,6 +14,7 @@
 // new replies.
 
 #include <QByteArray>
+#include <QList>
 
 #include <optional>
 
@@ -36,6 +37,10 @@ public:
 
     void reset();
 
+    // Every line of the reply nextReply returned last, its final line
+    // included ("211-Features:", " MLST ...", "211 End").
+    const QList<QByteArray> &lastReplyLines() const { return lines_; }
+
     bool inMultiLine() const { return inMultiLine_; }
     QByteArray multiLineCode() const { return multiLineCode_; }
     // Bytes held for a line not yet ended.
@@ -53,4 +58,5 @@ private:
     bool inMultiLine_ = false;
     qsizetype replyBytes_ = 0; // bytes of the multi-line reply so far
     QByteArray multiLineCode_;
+    QList<QByteArray> lines_;
 };

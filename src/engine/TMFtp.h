@@ -40,6 +40,7 @@
 #include "engine/FtpTypes.h"
 #include "engine/TMSocket.h"
 #include "listing/FileInfo.h"
+#include "listing/FtpFeatures.h"
 #include "listing/ListingParser.h"
 #include "listing/ServerType.h"
 #include "platform/LocalFile.h"
@@ -104,6 +105,12 @@ public:
     void SetProxyPort(int v) { proxyPort_ = v; }
     bool Passive() const { return passive_; }
     void SetPassive(bool on) { passive_ = on; }
+    // When a PASV answer names another address than the control
+    // connection's peer (a NAT's private address, or a third host), the data
+    // connection goes to the peer instead, and the log says so. On by
+    // default.
+    bool PassiveAddressRule() const { return passiveAddressRule_; }
+    void SetPassiveAddressRule(bool on) { passiveAddressRule_ = on; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -156,6 +163,9 @@ public:
     bool RetryLogin() const { return retryLogin_; }
     void SetRetryLogin(bool on) { retryLogin_ = on; }
     bool CanResume() const { return canResume_; }
+    // What the server answered to FEAT after the login (Received false when
+    // it does not know FEAT); empty before a login.
+    const TFtpFeatures &Features() const { return features_; }
     QByteArray CurrentDirectory() const { return currentDirectory_; }
     QString LocalFile() const { return localFile_; }
     QByteArray RemoteFile() const { return remoteFile_; }
@@ -274,6 +284,8 @@ private:
     void OnUserReply(const QByteArray &reply);
     void OnPassReply(const QByteArray &reply);
     void OnAcctReply(const QByteArray &reply);
+    void OnFeatReply(const QByteArray &reply);
+    void StartSystemProbe();
     void OnSystReply(const QByteArray &reply);
     void OnRestProbeReply(const QByteArray &reply);
     void OnRestProbeTypeReply(const QByteArray &reply);
@@ -387,6 +399,7 @@ private:
     QString proxyServer_;
     int proxyPort_ = 21;
     bool passive_ = false;
+    bool passiveAddressRule_ = true;
 
     // Listeners
     std::array<TMFtpErrorEvent, MaxListeners> errorListeners_;
@@ -449,6 +462,7 @@ private:
     quint16 remotePort_ = 21;
     bool serverIsProxy_ = false;
     bool sizeSupported_ = true;
+    TFtpFeatures features_;
     int urlState_ = 0;
     QByteArray currentType_;
 

@@ -92,6 +92,11 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
         FailDataSetup(errorCommandFailed);
         return;
     }
+    if (passiveAddressRule_ && address != AddressText()) {
+        ReportInfo(infoNote, QStringLiteral("The server named %1 for the data connection: connecting to %2 instead")
+                                 .arg(address, AddressText()));
+        address = AddressText();
+    }
     CloseDataSockets();
     dataSocket_->SetServer(address);
     dataSocket_->SetAddress(address);

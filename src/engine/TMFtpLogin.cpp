@@ -57,6 +57,7 @@ void TMFtp::StartAttempt()
     opOK_ = true;
     sizeSupported_ = true;
     noopSupported_ = true;
+    features_ = TFtpFeatures();
     currentType_.clear();
     replies_.reset();
     aborReplyOwed_ = false;
@@ -264,6 +265,25 @@ void TMFtp::OnAcctReply(const QByteArray &reply)
 // ---- Server probe ----
 
 void TMFtp::StartServerProbe()
+{
+    SendCommand("FEAT", FTP_HANDLER(OnFeatReply));
+}
+
+void TMFtp::OnFeatReply(const QByteArray &)
+{
+    features_ = ParseFeatReply(replies_.lastReplyLines());
+    if (features_.Received) {
+        QList<QByteArray> names;
+        for (const QByteArray &line : features_.Raw)
+            names.append(line.split(' ').first());
+        ReportInfo(infoNote, QStringLiteral("Server features: ") +
+                                 (names.isEmpty() ? QStringLiteral("none")
+                                                  : QString::fromLatin1(names.join(' '))));
+    }
+    StartSystemProbe();
+}
+
+void TMFtp::StartSystemProbe()
 {
     if (serverType_ == ftpstAutoDetect)
         SendCommand("SYST", FTP_HANDLER(OnSystReply));

@@ -158,3 +158,13 @@ TEST(FtpReplyAssembler, ResetForgetsTailAndMultiLineState)
 }
 
 } // namespace
+
+TEST(FtpReplyAssembler, LinesOfTheLastReplyAreKept)
+{
+    FtpReplyAssembler a;
+    a.append("200 Plain.\r\n211-Features:\r\n MLST type*;\r\n\r\n UTF8\r\n211 End\r\n");
+    ASSERT_EQ(a.nextReply(), std::optional<QByteArray>("200 Plain."));
+    EXPECT_EQ(a.lastReplyLines(), QList<QByteArray>{"200 Plain."});
+    ASSERT_EQ(a.nextReply(), std::optional<QByteArray>("211 End"));
+    EXPECT_EQ(a.lastReplyLines(), (QList<QByteArray>{"211-Features:", " MLST type*;", " UTF8", "211 End"}));
+}

@@ -539,3 +539,44 @@ TEST_F(DataTest, CacheFolderRemovedMeanwhileIsMadeAgain)
 }
 
 } // namespace
+
+// A PASV answer naming another address than the server's: the data
+// connection goes to the server (the listener is on 127.0.0.1 only), unless
+// the rule is off.
+TEST_F(DataTest, PassiveAnswerNamingAnotherAddressIsRerouted)
+{
+    struct Case {
+        const char *named;
+        bool rule;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"127,0,0,2", true, true},
+        {"0,0,0,0", true, true},
+        {"127,0,0,1", true, true},
+        {"127,0,0,2", false, false},
+    };
+    ftp.SetCache(false);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.named) + (c.rule ? " rule on" : " rule off"));
+        if (!ftp.Connected()) {
+            ftp.Login();
+            ASSERT_TRUE(WaitLoginOver(ftp, rec));
+        }
+        server.setPassiveAddress(c.named);
+        ftp.SetPassiveAddressRule(c.rule);
+        rec.lines.clear();
+        rec.errors.clear();
+        ftp.List();
+        ASSERT_TRUE(waitUntil([&] { return (rec.hasEvent("ListingDone") || !rec.errors.isEmpty()) && !ftp.Busy(); }))
+            << rec.dump().toStdString();
+        const bool noted = rec.dump().contains(QStringLiteral("connecting to 127.0.0.1 instead"));
+        EXPECT_EQ(noted, c.rule && QByteArray(c.named) != "127,0,0,1");
+        if (c.listed) {
+            EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
+            EXPECT_EQ(ftp.FileList().Count(), 1);
+        } else {
+            EXPECT_TRUE(rec.errors.contains(errorDataConnection)) << rec.dump().toStdString();
+        }
+    }
+}

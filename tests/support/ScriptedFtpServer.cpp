@@ -220,7 +220,7 @@ QByteArray ScriptedFtpServer::openPassiveListener()
             onDataSocketReady();
     });
     const quint16 port = dataListener_->serverPort();
-    return "127,0,0,1," + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
+    return passiveAddress_ + ',' + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
 }
 
 void ScriptedFtpServer::startData(const DataAction &action)

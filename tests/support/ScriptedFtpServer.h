@@ -66,6 +66,9 @@ public:
     // `verb` runs `action` over the connection. ABOR closes a held data
     // connection before its scripted reply.
     void setDataAction(const QByteArray &verb, const DataAction &action);
+    // The address PASV answers name ("127,0,0,2"); the listener stays on
+    // 127.0.0.1 whatever they say.
+    void setPassiveAddress(const QByteArray &commaAddress) { passiveAddress_ = commaAddress; }
     QByteArray uploaded() const { return uploaded_; }
     int dataConnectionCount() const { return dataConnections_; }
     bool dataConnectionOpen() const;
@@ -123,6 +126,7 @@ private:
     QByteArray activeHost_;
     quint16 activePort_ = 0;
     bool passiveMode_ = false;
+    QByteArray passiveAddress_ = "127,0,0,1";
     bool dataRunning_ = false;
     DataAction currentData_;
     QByteArray uploaded_;
