@@ -26,6 +26,17 @@ inline void SetBytes(QByteArray &Out, QByteArrayView Text)
 inline bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
 inline bool IsDigit(char C) { return C >= '0' && C <= '9'; }
 
+// True for a non-empty run of decimal digits.
+inline bool AllDigits(QByteArrayView Text)
+{
+    if (Text.isEmpty())
+        return false;
+    for (char c : Text)
+        if (!IsDigit(c))
+            return false;
+    return true;
+}
+
 // The first tokens of a line as GetToken defines them, found in one pass.
 struct TLineTokens {
     static constexpr int Capacity = 10;

@@ -53,13 +53,9 @@ bool TListingParser::ParseListingLine(TMFtpServerType ServerType, QByteArrayView
                             Info.Attributes, Info.Owner, Info.Group, IsFolder);
 }
 
-TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QByteArrayView Line,
-                                                  TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
+TListingLineResult TListingParser::AddScratch(bool IsFolder, TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
 {
-    bool isFolder = false;
-    if (!ParseListingLine(ServerType, Line, Scratch, isFolder))
-        return llRejected;
-    if (!isFolder) {
+    if (!IsFolder) {
         Files.AddInfo(Scratch);
         return llFile;
     }
@@ -67,6 +63,15 @@ TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QB
         return llDotFolder;
     Folders.AddInfo(Scratch);
     return llFolder;
+}
+
+TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QByteArrayView Line,
+                                                  TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
+{
+    bool isFolder = false;
+    if (!ParseListingLine(ServerType, Line, Scratch, isFolder))
+        return llRejected;
+    return AddScratch(isFolder, Folders, Files);
 }
 
 TMlsdKind TListingParser::ParseMlsdLine(QByteArrayView Line, MFtpFileInfo &Info, bool &IsFolder)
@@ -92,12 +97,5 @@ TListingLineResult TListingParser::AddMlsdLine(QByteArrayView Line, TMFtpFileInf
     default:
         break;
     }
-    if (!isFolder) {
-        Files.AddInfo(Scratch);
-        return llFile;
-    }
-    if (Scratch.FileName == "." || Scratch.FileName == "..")
-        return llDotFolder;
-    Folders.AddInfo(Scratch);
-    return llFolder;
+    return AddScratch(isFolder, Folders, Files);
 }

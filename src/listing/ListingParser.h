@@ -55,6 +55,9 @@ public:
     void Reset() { PendingVmsName.clear(); }
 
 private:
+    // Appends the parsed Scratch entry to its list; "." and ".." are left out.
+    TListingLineResult AddScratch(bool IsFolder, TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files);
+
     QByteArray PendingVmsName;
     QByteArray JoinedVmsLine;
     MFtpFileInfo Scratch;

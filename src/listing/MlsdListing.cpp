@@ -28,16 +28,6 @@ bool StartsIgnoringCase(QByteArrayView Text, QByteArrayView Lower)
     return Text.size() >= Lower.size() && EqualsIgnoringCase(Text.first(Lower.size()), Lower);
 }
 
-bool AllDigits(QByteArrayView Text)
-{
-    if (Text.isEmpty())
-        return false;
-    for (char c : Text)
-        if (!IsDigit(c))
-            return false;
-    return true;
-}
-
 int Number(QByteArrayView Digits)
 {
     int n = 0;
