@@ -5,8 +5,11 @@
 #include "engine/TMFtp.h"
 #include "support/EventLoopWait.h"
 
+#include <QFile>
 #include <QHash>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 namespace enginetest {
 
@@ -65,6 +68,21 @@ struct Recorder {
 };
 
 // An engine aimed at 127.0.0.1:port with no pauses and no retries.
+// Whole-file reads and writes for fixtures that check local files.
+struct LocalFiles {
+    static void Write(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    static QByteArray Read(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+};
+
 inline void SetUpForTest(TMFtp &ftp, quint16 port)
 {
     ftp.SetServer(QStringLiteral("127.0.0.1"));

@@ -28,7 +28,7 @@ namespace {
 const QByteArray TwoEntries = "drwxr-xr-x   2 u g 4096 Jan 01  2020 dir\r\n"
                               "-rw-r--r--   1 u g    5 Jan 01  2020 a b.txt\r\n";
 
-class DataTest : public ::testing::Test
+class DataTest : public ::testing::Test, protected enginetest::LocalFiles
 {
 protected:
     void SetUp() override
@@ -50,17 +50,6 @@ protected:
 
     QByteArray Sent() const { return server.received().mid(loginBytes); }
     QString Local(const char *name) const { return local.filePath(QString::fromLatin1(name)); }
-    static void Write(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     QByteArray CacheFile(const QByteArray &directory, ftpcache::Kind kind) const
     {
         return ftpcache::CacheFilePath(cache.path(), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("user"),

@@ -38,7 +38,7 @@ QByteArray FiveLines()
     return lines;
 }
 
-class HostileTransferTest : public ::testing::TestWithParam<bool>
+class HostileTransferTest : public ::testing::TestWithParam<bool>, protected enginetest::LocalFiles
 {
 protected:
     void SetUp() override
@@ -80,17 +80,6 @@ protected:
     QStringList LocalNames() const
     {
         return QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    }
-    static void Write(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     bool WaitIdleAfter(const char *event)
     {
