@@ -180,6 +180,15 @@ std::optional<int> StartFromCommandLine(TMainForm &main, const CommandLine &opti
         if (options.run)
             return 1;
     }
+    QString lastError;
+    struct ErrorListener
+    {
+        TMFtp *ftp;
+        int slot;
+        ~ErrorListener() { ftp->RemoveErrorListener(slot); }
+    } listener{main.MFtp1(), main.MFtp1()->AddErrorListener([&lastError](QObject *, FtpError error, const QString &text) {
+                   lastError = text.isEmpty() ? QString::fromLatin1(FtpErrorName(error)) : text;
+               })};
     if (!options.address.isEmpty()) {
         if (const std::optional<sites::ConnectRequest> request = AddressConnectRequest(options.address)) {
             main.ConnectToSite(*request);
@@ -193,12 +202,17 @@ std::optional<int> StartFromCommandLine(TMainForm &main, const CommandLine &opti
         return std::nullopt;
 
     // Wait for the login (or the end of every attempt), then run the queue.
+    // Connect failures leave no reply behind, so the last reported error
+    // gives the reason.
     TMFtp *ftp = main.MFtp1();
     while (!(ftp->LoggedIn() && !ftp->Busy() && main.operationMode() == omIdle)) {
         if (!ftp->Connecting() && !ftp->Connected() && !ftp->Retrying()) {
-            printLine(QStringLiteral("login failed: %1").arg(ftp->ErrorText().isEmpty()
-                                                                 ? QString::fromLatin1(ftp->LastReply()).trimmed()
-                                                                 : ftp->ErrorText()));
+            QString reason = ftp->ErrorText();
+            if (reason.isEmpty())
+                reason = QString::fromLatin1(ftp->LastReply()).trimmed();
+            if (reason.isEmpty())
+                reason = lastError;
+            printLine(QStringLiteral("login failed: %1").arg(reason));
             return 1;
         }
         platform::pumpEvents();

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -130,12 +132,14 @@ struct ProgramRun
     QString err;
 };
 
-ProgramRun runProgram(const QStringList &arguments)
+ProgramRun runProgram(const QStringList &arguments, const QProcessEnvironment &extra = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
+    for (const QString &name : extra.keys())
+        env.insert(name, extra.value(name));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(BW_PROGRAM), arguments);
     ProgramRun run;
@@ -184,6 +188,29 @@ TEST(CommandLineProgram, AnswersWithoutAWindow)
     const QString help = runProgram({"--help"}).out;
     for (const char *option : {"ADDRESS", "--queue", "--run", "--exists", "--version", "--help"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+}
+
+// A run whose server cannot be reached says why, after the configured retries.
+TEST(CommandLineProgram, RunSaysWhyTheLoginFailed)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QFile config(home.filePath(QStringLiteral("Config.ini")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[Option]\r\nConnectRetries=1\r\nConnectRetryInterval=5\r\n");
+    config.close();
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    extra.insert(QStringLiteral("BRAMBLEWAY_HOME"), home.path());
+    const ProgramRun run = runProgram({"--run", QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(closedPort)}, extra);
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("login failed: Connection Refused"))) << run.err.toStdString();
 }
 
 } // namespace
