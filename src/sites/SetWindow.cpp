@@ -1,6 +1,8 @@
 #include "sites/SetWindow.h"
 
+#include "sites/ConnectRequest.h"
 #include "ui/Language.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -262,6 +264,12 @@ void TSetForm::ApplyOptions()
 
 void TSetForm::okClicked()
 {
+    // A proxy port no port can have would wrap round to some other port.
+    if (portTooLarge(proxyPort_->text())) {
+        ui::ShowError(this, PortTooLargeText());
+        proxyPort_->setFocus();
+        return;
+    }
     ApplyOptions();
     SaveOptions();
     accept();

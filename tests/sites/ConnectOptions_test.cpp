@@ -1,7 +1,9 @@
 #include "sites/ConfigKeys.h"
 #include "sites/ConnectOptions.h"
+#include "sites/ConnectRequest.h"
 #include "sites/SetWindow.h"
 #include "ui/Language.h"
+#include "ui/MessageBoxes.h"
 
 #include "../support/PrintQString.h"
 
@@ -188,6 +190,36 @@ TEST_F(Options, DialogShowsDefaultsAndOkSavesEveryKey)
     EXPECT_EQ(engine.received.back(), engineSettings(changed));
     EXPECT_GE(form.width(), TSetForm::MenuClientWidth);
     EXPECT_GE(form.height(), TSetForm::MenuClientHeight);
+}
+
+TEST_F(Options, ProxyPortAboveTheLastPortIsRefused)
+{
+    RecordingEngine engine;
+    TSetForm form(&ini, &engine);
+    const size_t applied = engine.received.size();
+    QStringList shown;
+    ui::SetMessageBoxHook([&](ui::MessageKind, const QString &text) {
+        shown << text;
+        return true;
+    });
+    QTimer::singleShot(0, &form, [&] {
+        ConnectOptions o = form.controlValues();
+        o.proxyType = 1;
+        o.proxyPortText = QStringLiteral("70000");
+        form.setControlValues(o);
+        form.findChild<QTabWidget *>("SetPages")->setCurrentIndex(1);
+        for (QPushButton *b : form.findChildren<QPushButton *>())
+            if (b->isVisible() && b->isDefault())
+                b->click();
+        // Still open after the refusal: leave without saving.
+        form.reject();
+    });
+    EXPECT_EQ(form.OpenFromMenu(), QDialog::Rejected);
+    ui::SetMessageBoxHook({});
+    EXPECT_EQ(shown, QStringList{PortTooLargeText()});
+    EXPECT_FALSE(QFile::exists(path()));
+    for (size_t i = applied; i < engine.received.size(); ++i)
+        EXPECT_FALSE(engine.received[i].applyProxy) << i;
 }
 
 TEST_F(Options, CancelKeepsTypingUntilTheNextShowing)
