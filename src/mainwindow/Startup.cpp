@@ -6,6 +6,7 @@
 #include "mainwindow/ModifyQueue.h"
 #include "mainwindow/OverOpear.h"
 #include "mainwindow/ViewLocalDir.h"
+#include "platform/TerminationRequest.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/SetWindow.h"
 #include "sites/SiteBook.h"
@@ -13,6 +14,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+
+#include <memory>
 
 namespace mainwindow {
 
@@ -56,7 +60,18 @@ int RunProgram()
     const std::optional<CommandLine> options = ParseCommandLine(arguments, &error);
     if (!options)
         return 2;
+    // Ended from outside: close as the window's close button does (settings
+    // saved; a running transfer stopped first).
+    auto target = std::make_shared<QPointer<TMainForm>>();
+    platform::WatchTerminationRequests([target] {
+        TMainForm *form = *target;
+        if (form)
+            form->close();
+        if (!form || form->isHidden())
+            QCoreApplication::quit();
+    });
     std::unique_ptr<TMainForm> main(CreateProgramWindows().mainForm);
+    *target = main.get();
     StartLoopProbeFromEnvironment(main.get());
     main->show();
     if (const std::optional<int> status = StartFromCommandLine(*main, *options)) {

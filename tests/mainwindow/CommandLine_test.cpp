@@ -10,6 +10,8 @@
 #include "../support/PrintQString.h"
 
 #include <QLineEdit>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
@@ -123,6 +125,12 @@ TEST(CommandLineAddress, ControlCharactersAreRefused)
         EXPECT_FALSE(AddressConnectRequest(address)) << address.toStdString();
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // Runs the program without any display: an application object could not be
 // made, so everything asked here must be answered before one exists.
 struct ProgramRun
@@ -211,6 +219,33 @@ TEST(CommandLineProgram, RunSaysWhyTheLoginFailed)
     const ProgramRun run = runProgram({"--run", QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(closedPort)}, extra);
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("login failed: Connection Refused"))) << run.err.toStdString();
+}
+
+// Ended from outside (the desktop session ending, kill), the program ends as
+// its close button ends it: the window's settings are saved.
+TEST(CommandLineProgram, TerminationRequestSavesTheSettings)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString config = home.filePath(QStringLiteral("Config.ini"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("BRAMBLEWAY_HOME"), home.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(BW_PROGRAM), QStringList());
+    ASSERT_TRUE(p.waitForStarted());
+    // The settings file is first written while the windows are made.
+    QDeadlineTimer deadline(30000);
+    while (!QFile::exists(config) && !deadline.hasExpired())
+        p.waitForFinished(20);
+    ASSERT_TRUE(QFile::exists(config));
+    EXPECT_FALSE(readAll(config).contains("LocalPanelWidth="));
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(readAll(config).contains("LocalPanelWidth=")) << readAll(config).toStdString();
 }
 
 } // namespace
