@@ -283,8 +283,8 @@ TEST_P(RealIpv6Test, LoginListDownloadAndUploadByteExact)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RealIpv6Test, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? std::string("Passive") : std::string("Active");
+                         [](const ::testing::TestParamInfo<bool> &mode) {
+                             return mode.param ? std::string("Passive") : std::string("Active");
                          });
 
 } // namespace
