@@ -13,7 +13,12 @@
 #include <QDir>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace enginetest;
 using testsupport::DataAction;
@@ -181,6 +186,51 @@ TEST(Ipv6HostAddresses, NextAddressIsTriedWhenTheFirstRefuses)
     ftp.List();
     ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("ListingDone") && !ftp.Busy(); })) << rec.dump().toStdString();
     EXPECT_EQ(server.received().mid(before), QByteArray("TYPE A\r\nPASV\r\nLIST\r\n"));
+}
+
+// The first address takes the SYN and never answers (a listener whose
+// queue is full): after the time-out the next address is tried.
+TEST(Ipv6HostAddresses, NextAddressIsTriedAfterATimeOut)
+{
+    testsupport::CoreApplicationGuard app;
+    if (!ScriptedFtpServer::ipv6LoopbackAvailable())
+        GTEST_SKIP() << "no IPv6 loopback";
+    ScriptedFtpServer server; // 127.0.0.1
+    server.scriptStandardSession();
+    const int silent = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(silent, 0);
+    sockaddr_in6 sa {};
+    sa.sin6_family = AF_INET6;
+    sa.sin6_port = htons(server.port());
+    sa.sin6_addr = in6addr_loopback;
+    if (::bind(silent, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+        ::close(silent);
+        GTEST_SKIP() << "port " << server.port() << " taken on ::1";
+    }
+    ASSERT_EQ(::listen(silent, 0), 0);
+    // One caller fills the queue; the engine's SYN then goes unanswered.
+    QTcpSocket filler;
+    filler.connectToHost(QHostAddress::LocalHostIPv6, server.port());
+    ASSERT_TRUE(filler.waitForConnected(5000));
+
+    platform::HostLookup::setFixedHostAddresses(
+        {{QStringLiteral("dual.test"), {QHostAddress(QStringLiteral("::1")), QHostAddress(QStringLiteral("127.0.0.1"))}}});
+    TMFtp ftp;
+    Recorder rec;
+    SetUpForTest(ftp, server.port());
+    ftp.SetServer(QStringLiteral("dual.test"));
+    ftp.SetTimeOut(1);
+    rec.attach(ftp);
+    ftp.Login();
+    const bool over = WaitLoginOver(ftp, rec, 10000);
+    platform::HostLookup::setFixedHosts({});
+    ::close(silent);
+    ASSERT_TRUE(over);
+    ASSERT_TRUE(ftp.LoggedIn()) << rec.dump().toStdString();
+    EXPECT_TRUE(rec.has(QStringLiteral("info infoNote Connecting to [::1]:%1 failed (Connection timed out): trying 127.0.0.1:%1")
+                            .arg(server.port())))
+        << rec.dump().toStdString();
+    EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
 }
 
 TEST(Ipv6HostAddresses, EveryAddressRefusingIsOneFailure)
