@@ -52,7 +52,9 @@ void TMFtp::CloseDataSockets()
 void TMFtp::PrepareDataConnection()
 {
     // PASV and PORT carry IPv4 addresses only: an IPv6 session uses their
-    // extended forms.
+    // extended forms, whether or not FEAT names them. An IPv4 session keeps
+    // PASV and PORT even when FEAT offers EPSV: NAT routers and older proxies
+    // rewrite only those.
     if (passive_) {
         if (AddressIsIPv6())
             SendCommand("EPSV", FTP_HANDLER(OnEpsvReply));
