@@ -162,34 +162,6 @@ TEST(SocketAddress, ListenConnectAndAcceptOnIpv6Loopback)
     EXPECT_EQ(client.family(), AF_INET);
 }
 
-TEST(SocketAddress, RefusedIpv6ConnectGivesTheWinSockNumber)
-{
-    testsupport::CoreApplicationGuard app;
-    if (!Ipv6Loopback())
-        GTEST_SKIP() << "no IPv6 loopback";
-    // A port that was just free: nothing listens there.
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHostIPv6, 0));
-        port = probe.serverPort();
-    }
-    AsyncSocket client;
-    int connectError = -1;
-    QObject::connect(&client, &AsyncSocket::socketEvent, [&](int event, int error) {
-        if (event == platform::SocketConnect)
-            connectError = error;
-    });
-    ASSERT_EQ(client.create(), 0);
-    client.select(platform::SocketConnect);
-    const int started = client.connect(QHostAddress(QStringLiteral("::1")), port);
-    if (started == platform::WSAEWOULDBLOCK || started == 0)
-        ASSERT_TRUE(waitUntil([&] { return connectError != -1; }));
-    else
-        connectError = started;
-    EXPECT_EQ(connectError, platform::WSAECONNREFUSED);
-}
-
 QList<QHostAddress> Lookup(const QString &name, int *error)
 {
     platform::HostLookup lookup;
