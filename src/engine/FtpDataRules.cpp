@@ -1,5 +1,7 @@
 #include "engine/FtpDataRules.h"
 
+#include "platform/AsyncSocket.h"
+
 #include <QList>
 
 bool ParsePasvReply(const QByteArray &reply, QString *address, quint16 *port)
@@ -33,6 +35,44 @@ QByteArray PortArgument(const QString &localAddress, quint16 port)
     argument.replace('.', ',');
     argument += ',' + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
     return argument;
+}
+
+bool ParseEpsvReply(const QByteArray &reply, quint16 *port)
+{
+    if (!reply.startsWith("229"))
+        return false;
+    const qsizetype open = reply.indexOf('(');
+    if (open < 0 || reply.size() < open + 6)
+        return false;
+    const char d = reply.at(open + 1);
+    if (d < '!' || d > '~' || (d >= '0' && d <= '9') || d == '(' || d == ')')
+        return false;
+    if (reply.at(open + 2) != d || reply.at(open + 3) != d)
+        return false;
+    const qsizetype from = open + 4;
+    qsizetype at = from;
+    quint32 value = 0;
+    while (at < reply.size() && reply.at(at) >= '0' && reply.at(at) <= '9' && at - from < 5) {
+        value = value * 10 + quint32(reply.at(at) - '0');
+        ++at;
+    }
+    if (at == from || value == 0 || value > 65535)
+        return false;
+    if (at + 1 >= reply.size() || reply.at(at) != d || reply.at(at + 1) != ')')
+        return false;
+    *port = quint16(value);
+    return true;
+}
+
+QByteArray EprtArgument(const QString &localAddress, quint16 port)
+{
+    QHostAddress address;
+    if (!platform::parseAddress(localAddress, &address))
+        return {};
+    address.setScopeId(QString());
+    const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+    return QByteArray(v6 ? "|2|" : "|1|") + platform::formatAddress(address).toLatin1() + '|'
+        + QByteArray::number(port) + '|';
 }
 
 QByteArray RetrSizeText(const QByteArray &reply)

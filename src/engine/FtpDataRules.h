@@ -16,6 +16,18 @@ bool ParsePasvReply(const QByteArray &reply, QString *address, quint16 *port);
 // 10.0.0.5 and 1025 -> "10,0,0,5,4,1".
 QByteArray PortArgument(const QString &localAddress, quint16 port);
 
+// "229 Entering Extended Passive Mode (|||6446|)" -> 6446. The parentheses
+// hold a delimiter (any printable character but a digit), two more of the
+// same, the port (1..65535, digits only) and the delimiter once more; the
+// network and address fields between the first three must be empty (the
+// data connection goes to the control connection's peer). False for
+// anything else, also for a reply whose code is not 229.
+bool ParseEpsvReply(const QByteArray &reply, quint16 *port);
+
+// ::1 and 1025 -> "|2|::1|1025|", 10.0.0.5 and 1025 -> "|1|10.0.0.5|1025|".
+// A zone ("%eth0") is left out. Empty when the text is no address.
+QByteArray EprtArgument(const QString &localAddress, quint16 port);
+
 // The byte count of a preliminary RETR reply: the text after its last "("
 // up to the first blank ("150 Opening (1234 bytes)." -> "1234"); empty when
 // there is no "(" or no blank after it.

@@ -62,7 +62,11 @@ QString FormatSiteURL(const QString &server, int port, const QString &userName, 
     if (userName.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) != 0
         && userName.compare(QLatin1String("ftp"), Qt::CaseInsensitive) != 0)
         url += userName + QLatin1Char(':') + password + QLatin1Char('@');
-    url += server;
+    // An IPv6 address goes into brackets, so its colons are not the port's.
+    if (server.contains(QLatin1Char(':')) && !server.startsWith(QLatin1Char('[')))
+        url += QLatin1Char('[') + server + QLatin1Char(']');
+    else
+        url += server;
     if (port != 21)
         url += QLatin1Char(':') + QString::number(port);
     return url;
@@ -97,6 +101,16 @@ TFtpUrlResult ParseFtpUrl(const QByteArray &address, TFtpUrl *url)
         url->user = userPart.left(colon);
         url->password = userPart.mid(colon + 1);
     }
+    if (text.startsWith('[')) {
+        // "[2001:db8::1]:2121": the host is what the brackets hold.
+        const qsizetype close = text.indexOf(']');
+        if (close < 0 || (close + 1 < text.size() && text.at(close + 1) != ':'))
+            return urlBadSyntax;
+        url->host = text.mid(1, close - 1);
+        text.remove(0, close + 1);
+        if (url->host.isEmpty())
+            return urlBadSyntax;
+    }
     const qsizetype colon = text.indexOf(':');
     if (colon >= 0) {
         const QByteArray portText = text.mid(colon + 1);
@@ -108,7 +122,8 @@ TFtpUrlResult ParseFtpUrl(const QByteArray &address, TFtpUrl *url)
         url->port = quint16(port);
         text.truncate(colon);
     }
-    url->host = text;
+    if (url->host.isEmpty())
+        url->host = text;
     return urlOK;
 }
 

@@ -13,7 +13,8 @@
 QByteArray DecodeURLText(const QByteArray &text);
 
 // "ftp://" + [user + ":" + password + "@"] + server + [":" + port]: the user
-// part is left out for "anonymous" and "ftp" (any case), the port when 21.
+// part is left out for "anonymous" and "ftp" (any case), the port when 21. An
+// IPv6 server is written in brackets ("ftp://[::1]:2121").
 QString FormatSiteURL(const QString &server, int port, const QString &userName, const QString &password);
 
 enum TFtpUrlResult {
@@ -34,7 +35,9 @@ struct TFtpUrl {
 };
 
 // Trims and decodes the address, then splits it: "ftp://" (any case),
-// optional user ":" password "@", host, optional ":" port, optional path.
+// optional user ":" password "@", host, optional ":" port, optional path. A
+// host in brackets ("[::1]", an IPv6 address) is taken without them; after
+// the "]" only ":" port or the path may follow (bad syntax otherwise).
 // A decoded address holding CR, LF or a zero byte is refused as bad syntax:
 // those bytes would end the command the path goes into.
 TFtpUrlResult ParseFtpUrl(const QByteArray &address, TFtpUrl *url);

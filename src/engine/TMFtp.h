@@ -268,6 +268,7 @@ private:
     void ScheduleAttempt(int delayMs);
     void OnRetryTimer();
     void OnControlConnected();
+    bool TryNextAddress(const QString &why);
     void OnControlClosed();
     void RetryDecision();
     void EndSession();
@@ -313,6 +314,8 @@ private:
     QByteArray TransferTypeLetter() const;
     void PrepareDataConnection();
     void OnPasvReply(const QByteArray &reply);
+    void OnEpsvReply(const QByteArray &reply);
+    void ConnectPassiveData(const QString &address, quint16 port);
     void InstallDataHandlers(DataKind kind);
     void OnDataConnectionOpened();
     void CloseDataSockets();
@@ -461,6 +464,11 @@ private:
     QString remoteTarget_;
     quint16 remotePort_ = 21;
     bool serverIsProxy_ = false;
+    // The addresses the host name resolved to, tried in turn until one
+    // connects; the one being tried.
+    QString lookupHost_;
+    QList<QHostAddress> connectAddresses_;
+    int connectAddressIndex_ = 0;
     bool sizeSupported_ = true;
     TFtpFeatures features_;
     int urlState_ = 0;

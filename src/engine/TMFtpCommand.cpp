@@ -180,6 +180,8 @@ void TMFtp::OnControlTimeOut()
 {
     if (SocketConnected() || !connecting_)
         return;
+    if (!connectAddresses_.isEmpty() && TryNextAddress(QStringLiteral("Connection timed out")))
+        return;
     errorText_ = QStringLiteral("Connection timed out");
     FatalError(errorTimedOut);
 }

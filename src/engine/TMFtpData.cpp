@@ -51,8 +51,15 @@ void TMFtp::CloseDataSockets()
 
 void TMFtp::PrepareDataConnection()
 {
+    // PASV and PORT carry IPv4 addresses only: an IPv6 session uses their
+    // extended forms, whether or not FEAT names them. An IPv4 session keeps
+    // PASV and PORT even when FEAT offers EPSV: NAT routers and older proxies
+    // rewrite only those.
     if (passive_) {
-        SendCommand("PASV", FTP_HANDLER(OnPasvReply));
+        if (AddressIsIPv6())
+            SendCommand("EPSV", FTP_HANDLER(OnEpsvReply));
+        else
+            SendCommand("PASV", FTP_HANDLER(OnPasvReply));
         return;
     }
     CloseDataSockets();
@@ -70,7 +77,9 @@ void TMFtp::PrepareDataConnection()
         QString reason;
         FtpErrorFromSocketError(listenSocket_->LastError(), &reason);
         CloseDataSockets();
-        errorText_ = QStringLiteral("Data connection failed: cannot listen on %1 (%2)").arg(local, reason);
+        errorText_ = QStringLiteral("Data connection failed: cannot listen on %1 (%2)")
+                         .arg(local.contains(QLatin1Char(':')) ? QLatin1Char('[') + local + QLatin1Char(']') : local,
+                              reason);
         FailDataSetup(errorDataConnection);
         return;
     }
@@ -80,7 +89,10 @@ void TMFtp::PrepareDataConnection()
     acceptPending_ = false;
     listenSocket_->OnAccept = [this](QObject *) { acceptPending_ = true; };
     dataBuffer_.clear();
-    SendCommand("PORT " + PortArgument(local, port), dataReadyHandler_);
+    if (AddressIsIPv6())
+        SendCommand("EPRT " + EprtArgument(local, port), dataReadyHandler_);
+    else
+        SendCommand("PORT " + PortArgument(local, port), dataReadyHandler_);
 }
 
 void TMFtp::OnPasvReply(const QByteArray &reply)
@@ -97,6 +109,30 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
                                  .arg(address, AddressText()));
         address = AddressText();
     }
+    ConnectPassiveData(address, port);
+}
+
+// The extended answer names no address: the data connection goes to the
+// control connection's peer. Refused or unreadable, the set-up fails; PASV
+// cannot carry an IPv6 address, so there is nothing to fall back on.
+void TMFtp::OnEpsvReply(const QByteArray &reply)
+{
+    quint16 port = 0;
+    if (!IsCompletion(reply) || !dataReadyHandler_.fn) {
+        errorText_ = platform::decodeRemoteName(FinalReplyLine(reply));
+        FailDataSetup(errorCommandFailed);
+        return;
+    }
+    if (!ParseEpsvReply(FinalReplyLine(reply), &port)) {
+        errorText_ = QStringLiteral("Unreadable EPSV reply: ") + platform::decodeRemoteName(FinalReplyLine(reply));
+        FailDataSetup(errorCommandFailed);
+        return;
+    }
+    ConnectPassiveData(AddressText(), port);
+}
+
+void TMFtp::ConnectPassiveData(const QString &address, quint16 port)
+{
     CloseDataSockets();
     dataSocket_->SetServer(address);
     dataSocket_->SetAddress(address);

@@ -5,6 +5,7 @@
 
 #include "engine/FtpLoginRules.h"
 #include "engine/TMFtpInternal.h"
+#include "platform/AsyncSocket.h"
 #include "platform/EventLoop.h"
 #include "platform/TextCodec.h"
 #include "platform/WinSock.h"
@@ -92,6 +93,14 @@ void TMFtp::StartAttempt()
     if (Port() == 0)
         SetPort(DefaultFtpPort);
 
+    // A retry after a lookup tries the host's addresses from the first again.
+    if (!ServerAddress().isEmpty() && !HostName().isEmpty() && HostName() == lookupHost_
+        && connectAddresses_.size() > 1) {
+        connectAddressIndex_ = 0;
+        SetServerAddress(platform::formatAddress(connectAddresses_.first()));
+    } else {
+        connectAddresses_.clear();
+    }
     if (!ServerAddress().isEmpty()) {
         SetAddress(ServerAddress());
         SetPort(Port());
@@ -124,15 +133,52 @@ void TMFtp::DoLookupDone()
     if (CheckSocketError())
         return;
     UseResolvedAddress();
+    lookupHost_ = HostName();
+    connectAddresses_ = ResolvedAddresses();
+    connectAddressIndex_ = 0;
     SetPort(Port());
     SetServerAddress(AddressText());
     ReportInfo(infoResolved, ServerAddress());
     Connect();
+    if (LastError() != 0) {
+        QString reason;
+        FtpErrorFromSocketError(LastError(), &reason);
+        if (TryNextAddress(reason))
+            return;
+    }
     CheckSocketError();
+}
+
+// A host with more addresses than the one that failed: the next one is
+// tried, with a time-out of its own. False when none is left.
+bool TMFtp::TryNextAddress(const QString &why)
+{
+    QString reason = why;
+    while (connectAddressIndex_ + 1 < connectAddresses_.size()) {
+        const QString failed = platform::formatHostPort(AddressText(), Port());
+        const QString next = platform::formatAddress(connectAddresses_.at(++connectAddressIndex_));
+        ReportInfo(infoNote, QStringLiteral("Connecting to %1 failed (%2): trying %3")
+                                 .arg(failed, reason, platform::formatHostPort(next, Port())));
+        ResetSocket();
+        SetAddress(next);
+        SetPort(Port());
+        SetServerAddress(next);
+        Connect();
+        if (LastError() == 0)
+            return true;
+        FtpErrorFromSocketError(LastError(), &reason);
+    }
+    return false;
 }
 
 void TMFtp::OnControlConnected()
 {
+    if (LastError() != 0 && !SocketConnected() && connecting_) {
+        QString reason;
+        FtpErrorFromSocketError(LastError(), &reason);
+        if (TryNextAddress(reason))
+            return;
+    }
     if (CheckSocketError())
         return;
     ReportInfo(infoConnected, ServerAddress());

@@ -32,8 +32,12 @@ void TMSocket::SetServer(const QString &server)
     if (trimmed.isEmpty())
         return;
     quint32 address = 0;
+    QHostAddress v6;
     if (trimmed.at(0).isDigit() && trimmed.at(0) <= QLatin1Char('9') && parseIPv4(trimmed, &address)) {
         serverAddress_ = trimmed;
+        hostName_.clear();
+    } else if (trimmed.contains(QLatin1Char(':')) && parseAddress(trimmed, &v6)) {
+        serverAddress_ = formatAddress(v6);
         hostName_.clear();
     } else {
         hostName_ = trimmed;
@@ -74,21 +78,27 @@ void TMSocket::CloseSilently()
     socketConnected_ = false;
 }
 
-void TMSocket::SetAddress(const QString &dotted)
+void TMSocket::SetAddress(const QString &address)
 {
-    quint32 address = 0xFFFFFFFFu; // what an unparsable address becomes
-    parseIPv4(dotted, &address);
-    targetAddress_ = address;
+    QHostAddress parsed;
+    targetAddress_ = parseAddress(address, &parsed) ? parsed : QHostAddress(0xFFFFFFFFu);
 }
 
 void TMSocket::UseResolvedAddress()
 {
-    targetAddress_ = resolvedAddress_;
+    targetAddress_ = resolvedAddresses_.value(0, QHostAddress(quint32(0)));
 }
 
 QString TMSocket::AddressText() const
 {
-    return formatIPv4(targetAddress_);
+    return formatAddress(targetAddress_);
+}
+
+bool TMSocket::AddressIsIPv6() const
+{
+    bool isV4 = false;
+    targetAddress_.toIPv4Address(&isV4);
+    return !isV4 && targetAddress_.protocol() == QAbstractSocket::IPv6Protocol;
 }
 
 void TMSocket::Resolve(const QString &hostName)
@@ -122,7 +132,7 @@ void TMSocket::Listen()
 
 void TMSocket::Accept(TMSocket &listener)
 {
-    quint32 address = 0;
+    QHostAddress address;
     quint16 port = 0;
     lastError_ = socket_->accept(*listener.socket_, &address, &port);
     if (lastError_ != 0)
@@ -195,15 +205,15 @@ qint64 TMSocket::SendFile(int fileFd, qint64 offset, qint64 count)
 
 QString TMSocket::LocalAddress()
 {
-    quint32 address = 0;
+    QHostAddress address;
     quint16 port = 0;
     lastError_ = socket_->localAddress(&address, &port);
-    return lastError_ == 0 ? formatIPv4(address) : QString();
+    return lastError_ == 0 ? formatAddress(address) : QString();
 }
 
 quint16 TMSocket::LocalPort()
 {
-    quint32 address = 0;
+    QHostAddress address;
     quint16 port = 0;
     lastError_ = socket_->localAddress(&address, &port);
     return lastError_ == 0 ? port : 0;
@@ -247,12 +257,12 @@ void TMSocket::onTimerTick()
         Close();
 }
 
-void TMSocket::onLookupFinished(int error, quint32 address)
+void TMSocket::onLookupFinished(int error, const QList<QHostAddress> &addresses)
 {
     StartTimeout(0);
     lastError_ = error;
     if (error == 0)
-        resolvedAddress_ = address;
+        resolvedAddresses_ = addresses;
     DoLookupDone();
 }
 

@@ -7,6 +7,8 @@
 
 #include "engine/FtpTypes.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -34,8 +36,9 @@ public:
     TNotifyEvent OnWrite;
     TNotifyEvent OnAccept;
 
-    // The target: Server as the user gave it, split into a dotted address or
-    // a host name.
+    // The target: Server as the user gave it, split into an address (dotted
+    // IPv4, or IPv6 with or without brackets; ServerAddress holds it without
+    // them) or a host name.
     QString Server() const { return server_; }
     void SetServer(const QString &server);
     QString ServerAddress() const { return serverAddress_; }
@@ -56,9 +59,16 @@ public:
 
     void CreateSocket();
     void ResetSocket();
-    void SetAddress(const QString &dotted);
+    // An IPv4 or IPv6 address text; one that is neither becomes
+    // 255.255.255.255.
+    void SetAddress(const QString &address);
+    // The first address of the last lookup.
     void UseResolvedAddress();
+    // Every address of the last lookup, in the order to try them.
+    QList<QHostAddress> ResolvedAddresses() const { return resolvedAddresses_; }
+    // The target address, IPv6 without brackets ("::1").
     QString AddressText() const;
+    bool AddressIsIPv6() const;
     void Resolve(const QString &hostName);
     void Connect();
     void Listen();
@@ -82,7 +92,7 @@ protected:
 
 private:
     void onSocketEvent(int event, int error);
-    void onLookupFinished(int error, quint32 address);
+    void onLookupFinished(int error, const QList<QHostAddress> &addresses);
     void onTimerTick();
     qint64 transfer(qint64 result, int error);
 
@@ -91,9 +101,9 @@ private:
     QTimer timer_;
     int countdown_ = 0;
 
-    quint32 targetAddress_ = 0;
+    QHostAddress targetAddress_ {quint32(0)};
     quint16 targetPort_ = 0;
-    quint32 resolvedAddress_ = 0;
+    QList<QHostAddress> resolvedAddresses_;
     bool socketConnected_ = false;
     QString server_;
     QString serverAddress_;

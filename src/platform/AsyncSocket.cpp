@@ -6,7 +6,9 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
@@ -16,14 +18,55 @@ namespace platform {
 
 namespace {
 
-sockaddr_in makeAddress(quint32 address, quint16 port)
+// False for an address of neither family (a null QHostAddress).
+bool makeAddress(const QHostAddress &address, quint16 port, sockaddr_storage *storage, socklen_t *length)
 {
-    sockaddr_in sa {};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    sa.sin_addr.s_addr = htonl(address);
-    return sa;
+    *storage = {};
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4) {
+        auto *sa = reinterpret_cast<sockaddr_in *>(storage);
+        sa->sin_family = AF_INET;
+        sa->sin_port = htons(port);
+        sa->sin_addr.s_addr = htonl(v4);
+        *length = sizeof(sockaddr_in);
+        return true;
+    }
+    if (address.protocol() != QAbstractSocket::IPv6Protocol)
+        return false;
+    auto *sa = reinterpret_cast<sockaddr_in6 *>(storage);
+    sa->sin6_family = AF_INET6;
+    sa->sin6_port = htons(port);
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    std::memcpy(&sa->sin6_addr, bytes.c, sizeof bytes.c);
+    const QString scope = address.scopeId();
+    if (!scope.isEmpty()) {
+        bool numeric = false;
+        const uint index = scope.toUInt(&numeric);
+        sa->sin6_scope_id = numeric ? index : ::if_nametoindex(scope.toLocal8Bit().constData());
+    }
+    *length = sizeof(sockaddr_in6);
+    return true;
 }
+
+void readAddress(const sockaddr_storage &storage, QHostAddress *address, quint16 *port)
+{
+    if (storage.ss_family == AF_INET6) {
+        const auto *sa = reinterpret_cast<const sockaddr_in6 *>(&storage);
+        QHostAddress a(reinterpret_cast<const quint8 *>(&sa->sin6_addr));
+        if (sa->sin6_scope_id != 0)
+            a.setScopeId(QString::number(sa->sin6_scope_id));
+        bool isV4 = false;
+        const quint32 v4 = a.toIPv4Address(&isV4);
+        *address = isV4 ? QHostAddress(v4) : a;
+        *port = ntohs(sa->sin6_port);
+        return;
+    }
+    const auto *sa = reinterpret_cast<const sockaddr_in *>(&storage);
+    *address = QHostAddress(quint32(ntohl(sa->sin_addr.s_addr)));
+    *port = ntohs(sa->sin_port);
+}
+
 
 int lastError()
 {
@@ -51,6 +94,59 @@ QString formatIPv4(quint32 address)
         .arg(address & 0xFF);
 }
 
+bool parseAddress(const QString &text, QHostAddress *address)
+{
+    QString t = text.trimmed();
+    quint32 v4 = 0;
+    if (!t.contains(QLatin1Char(':'))) {
+        if (!parseIPv4(t, &v4))
+            return false;
+        *address = QHostAddress(v4);
+        return true;
+    }
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        t = t.mid(1, t.size() - 2);
+    QString scope;
+    if (const qsizetype percent = t.indexOf(QLatin1Char('%')); percent >= 0) {
+        scope = t.mid(percent + 1);
+        t.truncate(percent);
+        if (scope.isEmpty())
+            return false;
+    }
+    const QByteArray ascii = t.toLatin1();
+    in6_addr a6 {};
+    if (ascii.isEmpty() || ascii.size() != t.size() || inet_pton(AF_INET6, ascii.constData(), &a6) != 1)
+        return false;
+    QHostAddress a(reinterpret_cast<const quint8 *>(&a6));
+    bool isV4 = false;
+    v4 = a.toIPv4Address(&isV4);
+    if (isV4) {
+        *address = QHostAddress(v4);
+        return true;
+    }
+    if (!scope.isEmpty())
+        a.setScopeId(scope);
+    *address = a;
+    return true;
+}
+
+QString formatAddress(const QHostAddress &address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4)
+        return formatIPv4(v4);
+    if (address.protocol() != QAbstractSocket::IPv6Protocol)
+        return QString();
+    return address.toString();
+}
+
+QString formatHostPort(const QString &host, quint16 port)
+{
+    const bool bare = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['));
+    return (bare ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') + QString::number(port);
+}
+
 AsyncSocket::AsyncSocket(QObject *parent) : QObject(parent) {}
 
 AsyncSocket::~AsyncSocket()
@@ -66,8 +162,32 @@ int AsyncSocket::create()
     if (fd < 0)
         return lastError();
     fd_ = fd;
+    family_ = AF_INET;
     mask_ = 0;
     connecting_ = listening_ = connected_ = false;
+    return 0;
+}
+
+// A fresh socket of the other family replaces this one; its events stay
+// chosen as they were.
+int AsyncSocket::useFamily(int family)
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    if (family == family_)
+        return 0;
+    if (connecting_ || listening_ || connected_)
+        return WSAEAFNOSUPPORT;
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return lastError();
+    const bool notified = readNotifier_ != nullptr;
+    dropNotifiers();
+    ::close(fd_);
+    fd_ = fd;
+    family_ = family;
+    if (notified)
+        select(mask_);
     return 0;
 }
 
@@ -128,12 +248,17 @@ void AsyncSocket::armWrite(bool on)
         writeNotifier_->setEnabled(on);
 }
 
-int AsyncSocket::connect(quint32 address, quint16 port)
+int AsyncSocket::connect(const QHostAddress &address, quint16 port)
 {
     if (fd_ < 0)
         return WSAENOTSOCK;
-    const sockaddr_in sa = makeAddress(address, port);
-    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0) {
+    sockaddr_storage sa {};
+    socklen_t length = 0;
+    if (!makeAddress(address, port, &sa, &length))
+        return WSAEADDRNOTAVAIL;
+    if (const int err = useFamily(sa.ss_family); err != 0)
+        return err;
+    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), length) == 0) {
         // Connected at once: still report it through the event loop.
         connecting_ = true;
         armWrite(true);
@@ -147,12 +272,17 @@ int AsyncSocket::connect(quint32 address, quint16 port)
     return err;
 }
 
-int AsyncSocket::bind(quint32 address, quint16 port)
+int AsyncSocket::bind(const QHostAddress &address, quint16 port)
 {
     if (fd_ < 0)
         return WSAENOTSOCK;
-    const sockaddr_in sa = makeAddress(address, port);
-    return ::bind(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0 ? 0 : lastError();
+    sockaddr_storage sa {};
+    socklen_t length = 0;
+    if (!makeAddress(address, port, &sa, &length))
+        return WSAEADDRNOTAVAIL;
+    if (const int err = useFamily(sa.ss_family); err != 0)
+        return err;
+    return ::bind(fd_, reinterpret_cast<const sockaddr *>(&sa), length) == 0 ? 0 : lastError();
 }
 
 int AsyncSocket::listen(int backlog)
@@ -168,9 +298,21 @@ int AsyncSocket::listen(int backlog)
 
 int AsyncSocket::accept(AsyncSocket &listener, quint32 *peerAddress, quint16 *peerPort)
 {
+    QHostAddress peer;
+    const int err = accept(listener, &peer, peerPort);
+    if (err == 0 && peerAddress) {
+        bool isV4 = false;
+        const quint32 v4 = peer.toIPv4Address(&isV4);
+        *peerAddress = isV4 ? v4 : 0;
+    }
+    return err;
+}
+
+int AsyncSocket::accept(AsyncSocket &listener, QHostAddress *peerAddress, quint16 *peerPort)
+{
     if (listener.fd_ < 0)
         return WSAENOTSOCK;
-    sockaddr_in sa {};
+    sockaddr_storage sa {};
     socklen_t len = sizeof sa;
     const int fd = ::accept4(listener.fd_, reinterpret_cast<sockaddr *>(&sa), &len,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -180,11 +322,15 @@ int AsyncSocket::accept(AsyncSocket &listener, quint32 *peerAddress, quint16 *pe
         return err;
     close();
     fd_ = fd;
+    family_ = listener.family_;
     connected_ = true;
+    QHostAddress address;
+    quint16 port = 0;
+    readAddress(sa, &address, &port);
     if (peerAddress)
-        *peerAddress = ntohl(sa.sin_addr.s_addr);
+        *peerAddress = address;
     if (peerPort)
-        *peerPort = ntohs(sa.sin_port);
+        *peerPort = port;
     return 0;
 }
 
@@ -261,16 +407,39 @@ qint64 AsyncSocket::sendFile(int fileFd, qint64 offset, qint64 count, int *error
     return -1;
 }
 
-int AsyncSocket::localAddress(quint32 *address, quint16 *port) const
+int AsyncSocket::localAddress(QHostAddress *address, quint16 *port) const
 {
     if (fd_ < 0)
         return WSAENOTSOCK;
-    sockaddr_in sa {};
+    sockaddr_storage sa {};
     socklen_t len = sizeof sa;
     if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&sa), &len) != 0)
         return lastError();
-    *address = ntohl(sa.sin_addr.s_addr);
-    *port = ntohs(sa.sin_port);
+    readAddress(sa, address, port);
+    return 0;
+}
+
+int AsyncSocket::localAddress(quint32 *address, quint16 *port) const
+{
+    QHostAddress a;
+    const int err = localAddress(&a, port);
+    if (err == 0) {
+        bool isV4 = false;
+        const quint32 v4 = a.toIPv4Address(&isV4);
+        *address = isV4 ? v4 : 0;
+    }
+    return err;
+}
+
+int AsyncSocket::peerAddress(QHostAddress *address, quint16 *port) const
+{
+    if (fd_ < 0)
+        return WSAENOTSOCK;
+    sockaddr_storage sa {};
+    socklen_t len = sizeof sa;
+    if (::getpeername(fd_, reinterpret_cast<sockaddr *>(&sa), &len) != 0)
+        return lastError();
+    readAddress(sa, address, port);
     return 0;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// A non-blocking IPv4 TCP socket whose readiness changes arrive as events
+// A non-blocking TCP socket (IPv4 or IPv6) whose readiness changes arrive as events
 // through the Qt event loop, one event per change, the way asynchronous
 // socket selection reports them:
 //  - read: data waits. Not repeated until receive() has been called again.
@@ -11,8 +11,10 @@
 //  - close: the peer closed (error 0) or reset the connection. Comes only
 //    after everything the peer sent has been received.
 // Errors are socket error numbers (platform/WinSock.h). Addresses and ports
-// are in host byte order.
+// are in host byte order. The socket's family follows the address it is
+// first connected or bound to (create() alone makes an IPv4 socket).
 
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -25,6 +27,16 @@ namespace platform {
 // address; false when the text is no address.
 bool parseIPv4(const QString &text, quint32 *address);
 QString formatIPv4(quint32 address);
+
+// An IPv4 address (as parseIPv4 reads it) or an IPv6 one ("::1",
+// "[2001:db8::1]", "fe80::1%eth0"); false when the text is neither.
+bool parseAddress(const QString &text, QHostAddress *address);
+// The address as text, without brackets: "127.0.0.1", "::1". An IPv6 address
+// holding an IPv4 one (::ffff:a.b.c.d) is shown as the IPv4 address.
+QString formatAddress(const QHostAddress &address);
+// Host and port as shown to people: "127.0.0.1:21", "[::1]:21",
+// "ftp.example.org:21". An IPv6 host already in brackets keeps them.
+QString formatHostPort(const QString &host, quint16 port);
 
 class AsyncSocket : public QObject
 {
@@ -47,10 +59,16 @@ public:
 
     // Starts connecting; 0 or WSAEWOULDBLOCK mean "under way, a connect event
     // follows"; anything else failed at once.
-    int connect(quint32 address, quint16 port);
-    int bind(quint32 address, quint16 port);
+    // A socket that is neither connecting, listening nor connected is made
+    // anew in the address's family first.
+    int connect(const QHostAddress &address, quint16 port);
+    int connect(quint32 address, quint16 port) { return connect(QHostAddress(address), port); }
+    int bind(const QHostAddress &address, quint16 port);
+    int bind(quint32 address, quint16 port) { return bind(QHostAddress(address), port); }
     int listen(int backlog);
     // Takes the waiting connection of `listener` into this (closed) socket.
+    int accept(AsyncSocket &listener, QHostAddress *peerAddress, quint16 *peerPort);
+    // The same for an IPv4 listener (an IPv6 peer gives address 0).
     int accept(AsyncSocket &listener, quint32 *peerAddress, quint16 *peerPort);
 
     // Bytes accepted (> 0), or -1 with *error set (WSAEWOULDBLOCK when
@@ -68,7 +86,11 @@ public:
     static constexpr qint64 SendFileReadFailed = -3;
     qint64 sendFile(int fileFd, qint64 offset, qint64 count, int *error);
 
+    int localAddress(QHostAddress *address, quint16 *port) const;
     int localAddress(quint32 *address, quint16 *port) const;
+    int peerAddress(QHostAddress *address, quint16 *port) const;
+    // AF_INET or AF_INET6; 0 without a socket.
+    int family() const { return fd_ >= 0 ? family_ : 0; }
 
 signals:
     void socketEvent(int event, int error);
@@ -79,8 +101,10 @@ private:
     void armRead(bool on);
     void armWrite(bool on);
     void dropNotifiers();
+    int useFamily(int family);
 
     int fd_ = -1;
+    int family_ = 0;
     int mask_ = 0;
     bool connecting_ = false;
     bool listening_ = false;

@@ -10,9 +10,9 @@ namespace platform {
 
 namespace {
 
-QHash<QString, quint32> &fixedHosts()
+QHash<QString, QList<QHostAddress>> &fixedHosts()
 {
-    static QHash<QString, quint32> table;
+    static QHash<QString, QList<QHostAddress>> table;
     return table;
 }
 
@@ -27,6 +27,14 @@ HostLookup::~HostLookup()
 
 void HostLookup::setFixedHosts(const QHash<QString, quint32> &table)
 {
+    QHash<QString, QList<QHostAddress>> addresses;
+    for (auto it = table.constBegin(); it != table.constEnd(); ++it)
+        addresses.insert(it.key(), {QHostAddress(it.value())});
+    fixedHosts() = addresses;
+}
+
+void HostLookup::setFixedHostAddresses(const QHash<QString, QList<QHostAddress>> &table)
+{
     fixedHosts() = table;
 }
 
@@ -38,12 +46,12 @@ void HostLookup::start(const QString &hostName)
 
     const auto fixed = fixedHosts().constFind(hostName.toLower());
     if (fixed != fixedHosts().constEnd()) {
-        const quint32 address = *fixed;
-        QTimer::singleShot(0, this, [this, serial, address] {
+        const QList<QHostAddress> addresses = *fixed;
+        QTimer::singleShot(0, this, [this, serial, addresses] {
             if (!pending_ || serial != serial_)
                 return;
             pending_ = false;
-            emit finished(0, address);
+            emit finished(addresses.isEmpty() ? WSANO_DATA : 0, addresses);
         });
         return;
     }
@@ -54,19 +62,16 @@ void HostLookup::start(const QString &hostName)
         pending_ = false;
         lookupId_ = -1;
         int error = 0;
-        quint32 address = 0;
+        QList<QHostAddress> addresses;
         switch (info.error()) {
         case QHostInfo::NoError:
-            error = WSANO_DATA;
             for (const QHostAddress &a : info.addresses()) {
-                bool ok = false;
-                const quint32 v4 = a.toIPv4Address(&ok);
-                if (ok) {
-                    address = v4;
-                    error = 0;
-                    break;
-                }
+                const auto protocol = a.protocol();
+                if ((protocol == QAbstractSocket::IPv4Protocol || protocol == QAbstractSocket::IPv6Protocol)
+                    && !addresses.contains(a))
+                    addresses.append(a);
             }
+            error = addresses.isEmpty() ? WSANO_DATA : 0;
             break;
         case QHostInfo::HostNotFound:
             error = WSAHOST_NOT_FOUND;
@@ -75,7 +80,7 @@ void HostLookup::start(const QString &hostName)
             error = WSANO_RECOVERY;
             break;
         }
-        emit finished(error, address);
+        emit finished(error, addresses);
     });
 }
 

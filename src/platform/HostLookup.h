@@ -1,9 +1,13 @@
 #pragma once
-// Asynchronous host-name lookup for IPv4. The result arrives through the Qt
-// event loop as finished(error, address): error 0 with the first IPv4 address
-// of the host, or a lookup error number (WSAHOST_NOT_FOUND, WSANO_DATA, ...).
+// Asynchronous host-name lookup. The result arrives through the Qt event loop
+// as finished(error, addresses): error 0 with every address of the host, IPv6
+// and IPv4, in the order the system resolver gives them (the order to try
+// them in), or a lookup error number (WSAHOST_NOT_FOUND, WSANO_DATA, ...)
+// with no addresses.
 
 #include <QHash>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -22,11 +26,13 @@ public:
     void cancel();
 
     // Names answered from this table without asking the system resolver, so
-    // tests can resolve names of any length without network access.
+    // tests can resolve names of any length without network access. Both
+    // calls replace the whole table.
     static void setFixedHosts(const QHash<QString, quint32> &table);
+    static void setFixedHostAddresses(const QHash<QString, QList<QHostAddress>> &table);
 
 signals:
-    void finished(int error, quint32 address);
+    void finished(int error, const QList<QHostAddress> &addresses);
 
 private:
     bool pending_ = false;

@@ -19,6 +19,14 @@ QString Decode(QByteArrayView bytes)
     return platform::decodeRemoteName(QByteArray::fromRawData(bytes.data(), bytes.size()));
 }
 
+// The server as an address writes it: an IPv6 address in brackets.
+QString UrlHost(const QString &server)
+{
+    return server.contains(QLatin1Char(':')) && !server.startsWith(QLatin1Char('['))
+               ? QLatin1Char('[') + server + QLatin1Char(']')
+               : server;
+}
+
 // The address of a site without a path: user and password only for a named
 // user, the port only when it is not 21.
 QString SiteKey(const QString &server, quint16 port, const QString &user, const QString &password)
@@ -27,7 +35,7 @@ QString SiteKey(const QString &server, quint16 port, const QString &user, const 
     if (user.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) != 0
         && user.compare(QLatin1String("ftp"), Qt::CaseInsensitive) != 0)
         key += user + QLatin1Char(':') + password + QLatin1Char('@');
-    key += server;
+    key += UrlHost(server);
     if (port != 21)
         key += QLatin1Char(':') + QString::number(port);
     return key;
@@ -197,7 +205,7 @@ void TMFtpTreeView::OnLoggedIn()
     if (index >= 0) {
         rootNode_ = sites_.Root(index);
     } else {
-        const QByteArray address = "ftp://" + client_->Server().toUtf8() + "/";
+        const QByteArray address = "ftp://" + UrlHost(client_->Server()).toUtf8() + "/";
         auto *root = new QTreeWidgetItem;
         root->setData(0, NodeNameRole, address);
         root->setText(0, QString::fromUtf8(address));
@@ -363,7 +371,7 @@ void TMFtpTreeView::PreloadFromCache(const QByteArray &path, int depth)
     if (depth == 0 || !preload_ || !rootNode_)
         return;
     QByteArray directory = path;
-    const QByteArray site = "ftp://" + (client_ ? client_->Server().toUtf8() : QByteArray());
+    const QByteArray site = "ftp://" + (client_ ? UrlHost(client_->Server()).toUtf8() : QByteArray());
     if (directory.startsWith(site))
         directory = directory.mid(site.size());
     directory = DirectoryForm(directory);

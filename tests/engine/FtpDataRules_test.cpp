@@ -46,6 +46,70 @@ TEST(PortArgument, AddressAndPortBytes)
     EXPECT_EQ(PortArgument(QStringLiteral("127.0.0.1"), 65535), QByteArray("127,0,0,1,255,255"));
 }
 
+struct EpsvCase {
+    const char *reply;
+    int port; // 0: refused
+};
+
+TEST(EpsvReply, PortOrRefusal)
+{
+    const EpsvCase cases[] = {
+        {"229 Entering Extended Passive Mode (|||6446|)", 6446},
+        {"229 Entering extended passive mode (|||1|).", 1},
+        {"229 (!!!65535!)", 65535},
+        {"229 EPSV ok (###21#) more text", 21},
+        {"229 (|||00080|)", 80},
+        {"229 Entering Extended Passive Mode (|||65536|)", 0},
+        {"229 Entering Extended Passive Mode (|||0|)", 0},
+        {"229 Entering Extended Passive Mode (|||100000|)", 0},
+        {"229 Entering Extended Passive Mode (|||-1|)", 0},
+        {"229 Entering Extended Passive Mode (|||+80|)", 0},
+        {"229 Entering Extended Passive Mode (||| 80|)", 0},
+        {"229 Entering Extended Passive Mode (|||80 |)", 0},
+        {"229 Entering Extended Passive Mode (|||80|", 0},
+        {"229 Entering Extended Passive Mode (|||80)", 0},
+        {"229 Entering Extended Passive Mode (|||80!)", 0},
+        {"229 Entering Extended Passive Mode (|!|80|)", 0},
+        {"229 Entering Extended Passive Mode (|2|::1|80|)", 0},
+        {"229 Entering Extended Passive Mode (|||abc|)", 0},
+        {"229 Entering Extended Passive Mode (||||)", 0},
+        {"229 Entering Extended Passive Mode (111801)", 0},
+        {"229 Entering Extended Passive Mode ( |||80|)", 0},
+        {"229 Entering Extended Passive Mode |||80|", 0},
+        {"229 Entering Extended Passive Mode (|", 0},
+        {"229 (", 0},
+        {"229", 0},
+        {"", 0},
+        {"227 Entering Passive Mode (|||80|)", 0},
+        {"200 (|||80|)", 0},
+    };
+    for (const EpsvCase &c : cases) {
+        quint16 port = 0;
+        EXPECT_EQ(ParseEpsvReply(c.reply, &port), c.port != 0) << c.reply;
+        if (c.port != 0) {
+            EXPECT_EQ(port, c.port) << c.reply;
+        }
+    }
+}
+
+TEST(EprtArgument, FamilyAddressAndPort)
+{
+    const struct {
+        const char *address;
+        quint16 port;
+        const char *argument;
+    } cases[] = {
+        {"::1", 1025, "|2|::1|1025|"},
+        {"2001:db8:0:0:0:0:0:7", 65535, "|2|2001:db8::7|65535|"},
+        {"fe80::1%eth0", 40000, "|2|fe80::1|40000|"},
+        {"10.0.0.5", 1025, "|1|10.0.0.5|1025|"},
+        {"", 21, ""},
+        {"host.example", 21, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(EprtArgument(QString::fromLatin1(c.address), c.port), QByteArray(c.argument)) << c.address;
+}
+
 TEST(RetrSizeText, TakesTheCountAfterTheLastParenthesis)
 {
     EXPECT_EQ(RetrSizeText("150 Opening BINARY mode data connection for a (b) (1234 bytes)."), QByteArray("1234"));

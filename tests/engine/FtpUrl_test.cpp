@@ -27,6 +27,28 @@ TEST(FormatSiteURL, UserPartAndPort)
     EXPECT_EQ(FormatSiteURL("h", 2121, "bob", "pw"), QStringLiteral("ftp://bob:pw@h:2121"));
 }
 
+// The address of an IPv6 site reads back as the same server and port.
+TEST(FormatSiteURL, Ipv6ServerInBracketsParsesBack)
+{
+    const struct {
+        const char *server;
+        int port;
+        const char *url;
+    } cases[] = {
+        {"::1", 2121, "ftp://bob:pw@[::1]:2121"},
+        {"2001:db8::1", 21, "ftp://bob:pw@[2001:db8::1]"},
+        {"[::1]", 21, "ftp://bob:pw@[::1]"},
+    };
+    for (const auto &c : cases) {
+        const QString url = FormatSiteURL(QString::fromLatin1(c.server), c.port, "bob", "pw");
+        EXPECT_EQ(url, QString::fromLatin1(c.url));
+        TFtpUrl parsed;
+        ASSERT_EQ(ParseFtpUrl(url.toLatin1(), &parsed), urlOK) << c.url;
+        EXPECT_EQ(parsed.host, QByteArray(c.server).replace("[", "").replace("]", ""));
+        EXPECT_EQ(parsed.hasPort, c.port != 21);
+    }
+}
+
 struct UrlCase {
     const char *address;
     TFtpUrlResult result;
@@ -68,7 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase {"ftp://h:21x/", urlParseError, false, "", "", "", -1, ""},
         UrlCase {"ftp://h:99999/", urlParseError, false, "", "", "", -1, ""},
         UrlCase {"ftp://h/a%0D%0ADELE%20b", urlBadSyntax, false, "", "", "", -1, ""},
-        UrlCase {"ftp://h/a%00", urlBadSyntax, false, "", "", "", -1, ""}));
+        UrlCase {"ftp://h/a%00", urlBadSyntax, false, "", "", "", -1, ""},
+        UrlCase {"ftp://user:pw@[::1]:2121/path", urlOK, true, "user", "pw", "::1", 2121, "/path"},
+        UrlCase {"ftp://[2001:db8::1]/", urlOK, false, "", "", "2001:db8::1", -1, "/"},
+        UrlCase {"ftp://[fe80::1%25eth0]:21", urlOK, false, "", "", "fe80::1%eth0", 21, ""},
+        UrlCase {"ftp://[::1]", urlOK, false, "", "", "::1", -1, ""},
+        UrlCase {"ftp://[::1/", urlBadSyntax, false, "", "", "", -1, ""},
+        UrlCase {"ftp://[::1]x/", urlBadSyntax, false, "", "", "", -1, ""},
+        UrlCase {"ftp://[]:21/", urlBadSyntax, false, "", "", "", -1, ""},
+        UrlCase {"ftp://[::1]:x/", urlParseError, false, "", "", "", -1, ""},
+        UrlCase {"ftp://::1/", urlParseError, false, "", "", "", -1, ""}));
 
 TEST(ParseFtpUrl, EncodedSlashInTheUserPartSplitsThere)
 {

@@ -158,3 +158,32 @@ TEST(Ftpsh, StalledDownloadEndsWithATimeOut)
 }
 
 } // namespace
+
+// IPv6 literals with and without brackets in open, and in brackets in url.
+TEST(Ftpsh, Ipv6LiteralsInOpenAndUrl)
+{
+    testsupport::ensureCoreApplication();
+    if (!testsupport::ScriptedFtpServer::ipv6LoopbackAvailable())
+        GTEST_SKIP() << "no IPv6 loopback";
+    PyFtpdServer server({QStringLiteral("--host"), QStringLiteral("::1")});
+    ASSERT_TRUE(server.isRunning()) << server.errors().toStdString();
+    QDir(server.root()).mkpath(QStringLiteral("pub"));
+    const QByteArray port = QByteArray::number(server.port());
+    const struct {
+        QByteArray input;
+        QString expected;
+    } cases[] = {
+        {"open ::1 " + port + " user pass\npwd\nquit\n", QStringLiteral("pwd /")},
+        {"open [::1] " + port + " user pass\nls\nquit\n", QStringLiteral("d\tpub\t")},
+        {"url ftp://user:pass@[::1]:" + port + "/pub/\npwd\nquit\n", QStringLiteral("pwd /pub")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.input.toStdString());
+        const ShellRun run = RunFtpsh(c.input);
+        const QString all = run.lines.join(QLatin1Char('\n'));
+        EXPECT_EQ(run.exitCode, 0) << all.toStdString();
+        EXPECT_TRUE(run.lines.contains(QStringLiteral("info infoConnected ::1"))) << all.toStdString();
+        EXPECT_TRUE(all.contains(c.expected)) << all.toStdString();
+        EXPECT_FALSE(all.contains(QLatin1String("\nerror "))) << all.toStdString();
+    }
+}

@@ -57,6 +57,39 @@ TEST_F(SocketTest, ServerTextIsSplitIntoAddressOrName)
     EXPECT_EQ(s.HostName(), QStringLiteral("163.example.com")); // blank leaves both as they were
 }
 
+TEST_F(SocketTest, Ipv6ServerTextIsAnAddress)
+{
+    const struct {
+        const char *server;
+        const char *address; // "" for a host name
+        bool ipv6;
+    } cases[] = {
+        {"::1", "::1", true},
+        {" [::1] ", "::1", true},
+        {"2001:DB8::1", "2001:db8::1", true},
+        {"::ffff:127.0.0.1", "127.0.0.1", false},
+        {"ftp.example.org", "", false},
+        {"[ftp.example.org]", "", false},
+        {"::1:x", "", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.server);
+        TMSocket s;
+        s.SetServer(QString::fromLatin1(c.server));
+        EXPECT_EQ(s.ServerAddress(), QString::fromLatin1(c.address));
+        EXPECT_EQ(s.HostName().isEmpty(), *c.address != '\0');
+        if (*c.address == '\0')
+            continue;
+        s.SetAddress(s.ServerAddress());
+        EXPECT_EQ(s.AddressText(), QString::fromLatin1(c.address));
+        EXPECT_EQ(s.AddressIsIPv6(), c.ipv6);
+    }
+    TMSocket s;
+    s.SetAddress(QStringLiteral("no address"));
+    EXPECT_EQ(s.AddressText(), QStringLiteral("255.255.255.255"));
+    EXPECT_FALSE(s.AddressIsIPv6());
+}
+
 TEST_F(SocketTest, CloseWithoutSocketRaisesNothing)
 {
     TMSocket s;

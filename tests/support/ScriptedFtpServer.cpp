@@ -8,11 +8,20 @@
 
 namespace testsupport {
 
-ScriptedFtpServer::ScriptedFtpServer() : server_(new QTcpServer(this))
+ScriptedFtpServer::ScriptedFtpServer() : ScriptedFtpServer(Loopback::IPv4) {}
+
+ScriptedFtpServer::ScriptedFtpServer(Loopback loopback)
+    : server_(new QTcpServer(this)), ipv6_(loopback == Loopback::IPv6)
 {
-    server_->listen(QHostAddress::LocalHost, 0);
+    server_->listen(ipv6_ ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost, 0);
     connect(server_, &QTcpServer::newConnection, this, &ScriptedFtpServer::onNewConnection);
     greetings_ = {{"220 Scripted server ready.\r\n"}};
+}
+
+bool ScriptedFtpServer::ipv6LoopbackAvailable()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHostIPv6, 0);
 }
 
 ScriptedFtpServer::~ScriptedFtpServer() = default;
@@ -169,6 +178,22 @@ void ScriptedFtpServer::handleCommand(const QByteArray &rawLine)
         queue({"227 Entering Passive Mode (" + openPassiveListener() + ").\r\n"});
         return;
     }
+    if (!scripted && !dataActions_.isEmpty() && verb == "EPSV") {
+        queue({"229 Entering Extended Passive Mode (|||" + QByteArray::number(openDataListener()) + "|)\r\n"});
+        return;
+    }
+    if (!scripted && !dataActions_.isEmpty() && verb == "EPRT") {
+        // "EPRT |2|::1|40001|": any delimiter, the same four times.
+        const QByteArray argument = line.mid(5).trimmed();
+        const QList<QByteArray> f = argument.isEmpty() ? QList<QByteArray>() : argument.split(argument.at(0));
+        if (f.size() == 5) {
+            activeHost_ = f[2];
+            activePort_ = quint16(f[3].toUInt());
+            passiveMode_ = false;
+        }
+        queue({"200 EPRT command successful.\r\n"});
+        return;
+    }
     if (!scripted && !dataActions_.isEmpty() && verb == "PORT") {
         const QList<QByteArray> f = line.mid(5).trimmed().split(',');
         if (f.size() == 6) {
@@ -204,9 +229,15 @@ bool ScriptedFtpServer::dataConnectionOpen() const
 
 QByteArray ScriptedFtpServer::openPassiveListener()
 {
+    const quint16 port = openDataListener();
+    return passiveAddress_ + ',' + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
+}
+
+quint16 ScriptedFtpServer::openDataListener()
+{
     delete dataListener_;
     dataListener_ = new QTcpServer(this);
-    dataListener_->listen(QHostAddress::LocalHost, 0);
+    dataListener_->listen(ipv6_ ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost, 0);
     passiveMode_ = true;
     connect(dataListener_, &QTcpServer::newConnection, this, [this] {
         QTcpSocket *socket = dataListener_->nextPendingConnection();
@@ -219,8 +250,7 @@ QByteArray ScriptedFtpServer::openPassiveListener()
         if (dataRunning_)
             onDataSocketReady();
     });
-    const quint16 port = dataListener_->serverPort();
-    return passiveAddress_ + ',' + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
+    return dataListener_->serverPort();
 }
 
 void ScriptedFtpServer::startData(const DataAction &action)

@@ -43,7 +43,14 @@ class ScriptedFtpServer : public QObject
     Q_OBJECT
 public:
     ScriptedFtpServer();
+    // On ::1 instead (its data listeners too); EPSV and EPRT are then
+    // answered as PASV and PORT are.
+    enum class Loopback { IPv4, IPv6 };
+    explicit ScriptedFtpServer(Loopback loopback);
     ~ScriptedFtpServer() override;
+
+    // Whether this machine can listen on ::1 (tests skip without it).
+    static bool ipv6LoopbackAvailable();
 
     quint16 port() const;
 
@@ -101,6 +108,7 @@ private:
     void flushSome();
     void handleCommand(const QByteArray &line);
     QByteArray openPassiveListener();
+    quint16 openDataListener();
     void startData(const DataAction &action);
     void onDataSocketReady();
     void finishData();
@@ -108,6 +116,7 @@ private:
     void dripOnce();
 
     QTcpServer *server_;
+    bool ipv6_ = false;
     QPointer<QTcpSocket> client_;
     QList<ServerAction> greetings_;
     QHash<QByteArray, QList<ServerAction>> replies_;

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""A real FTP server for tests and the demo: pyftpdlib on 127.0.0.1.
+"""A real FTP server for tests and the demo: pyftpdlib on 127.0.0.1 (or --host).
 
 Prints "PORT <n>" on a line of its own once it listens (port 0 picks a free
 one), then serves until killed or until its standard input closes (so a test
@@ -25,6 +25,8 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--root", required=True)
     ap.add_argument("--port", type=int, default=0)
+    ap.add_argument("--host", default="127.0.0.1",
+                    help="address to listen on (::1 for IPv6)")
     ap.add_argument("--user", default="user")
     ap.add_argument("--password", default="pass")
     ap.add_argument("--no-anonymous", action="store_true")
@@ -62,7 +64,7 @@ def main():
             write_limit = args.rate
         Handler.dtp_handler = Throttled
 
-    server = FTPServer(("127.0.0.1", args.port), Handler)
+    server = FTPServer((args.host, args.port), Handler)
     server.max_cons = 64
     port = server.socket.getsockname()[1]
     sys.stdout.write("PORT %d\n" % port)

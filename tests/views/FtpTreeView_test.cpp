@@ -4,6 +4,7 @@
 
 #include "engine/EngineTestKit.h"
 #include "support/PyFtpdServer.h"
+#include "support/ScriptedFtpServer.h"
 
 #include "../support/PrintQString.h"
 
@@ -202,3 +203,41 @@ TEST(ReadCachedFolders, ShortMissingAndOverlongCountsGiveWhatIsThere)
 }
 
 } // namespace
+
+// An IPv6 site: its addresses carry the server in brackets, so handing one
+// to the engine reaches the same server and folder.
+TEST(TreeViewIpv6, AddressesBracketTheServerAndOpenBack)
+{
+    if (!testsupport::ScriptedFtpServer::ipv6LoopbackAvailable())
+        GTEST_SKIP() << "no IPv6 loopback";
+    PyFtpdServer server({QStringLiteral("--host"), QStringLiteral("::1")});
+    ASSERT_TRUE(server.isRunning()) << server.errors().toStdString();
+    QDir(server.root()).mkpath(QStringLiteral("pub/in"));
+    TMFtp ftp;
+    Recorder rec;
+    TMFtpTreeView tree;
+    enginetest::SetUpForTest(ftp, server.port());
+    ftp.SetServer(QStringLiteral("::1"));
+    ftp.SetUsername(QString::fromLatin1(PyFtpdServer::User));
+    ftp.SetPassword(QString::fromLatin1(PyFtpdServer::Password));
+    rec.attach(ftp);
+    tree.SetClient(&ftp);
+    tree.OpenURL = [&](const QByteArray &address) { ftp.OpenURL(address); };
+    ftp.Login();
+    ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("LoggedIn"); }, 10000)) << rec.dump().toStdString();
+    QTreeWidgetItem *root = tree.RootNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->text(0), QStringLiteral("ftp://[::1]/"));
+
+    ftp.ChangeDirectory("pub/in");
+    ASSERT_TRUE(waitUntil([&] { return !ftp.Busy() && ftp.CurrentDirectory() == "/pub/in"; }, 10000));
+    QTreeWidgetItem *in = tree.CurrentNode();
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(tree.NodePath(in), QByteArray("ftp://[::1]/pub/in/"));
+    QTreeWidgetItem *pub = in->parent();
+    ASSERT_NE(pub, nullptr);
+    tree.NavigateTo(pub);
+    ASSERT_TRUE(waitUntil([&] { return !ftp.Busy() && ftp.CurrentDirectory() == "/pub"; }, 10000))
+        << rec.dump().toStdString();
+    EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
+}

@@ -5,7 +5,8 @@
 // status 1 at the first command that fails, 2 on a command it does not know.
 //
 // Commands:
-//   open HOST [PORT [USER [PASS]]]   log in (anonymous without USER)
+//   open HOST [PORT [USER [PASS]]]   log in (anonymous without USER); an
+//                                    IPv6 HOST with or without brackets
 //   pwd                              print "pwd <current directory>"
 //   cd DIR                           change directory
 //   cdup                             change to the parent directory
@@ -29,7 +30,8 @@
 //   cache on|off                     use the listing cache for ls
 //   url ADDRESS                      open an ftp:// address (a file named by
 //                                    it is saved under its name in the
-//                                    current local folder)
+//                                    current local folder); an IPv6 host
+//                                    in brackets: ftp://[::1]:2121/
 //   quit                             end the session and exit
 // Names are sent as the bytes given.
 
@@ -215,7 +217,10 @@ private:
             Fail("usage: open HOST [PORT [USER [PASS]]]");
             return false;
         }
-        ftp_.SetServer(QString::fromUtf8(args.value(0)));
+        QString host = QString::fromUtf8(args.value(0));
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        ftp_.SetServer(host);
         ftp_.SetPort(args.size() > 1 ? quint16(args.at(1).toUInt()) : quint16(21));
         ftp_.SetUsername(args.size() > 2 ? QString::fromUtf8(args.at(2)) : QStringLiteral("anonymous"));
         if (args.size() > 3)
