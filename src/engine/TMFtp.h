@@ -125,6 +125,11 @@ public:
     // The file of remembered certificates; the program's own one unless set.
     QString TrustStorePath() const;
     void SetTrustStorePath(const QString &path) { trustStorePath_ = path; }
+    // After a login refused because the server showed another certificate
+    // than the one trusted for its host and port: the trusted and the shown
+    // SHA-256 fingerprints. Empty otherwise; cleared at each attempt.
+    QString ChangedCertificateTrusted() const { return changedTrusted_; }
+    QString ChangedCertificateShown() const { return changedShown_; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -426,6 +431,8 @@ private:
     bool passiveAddressRule_ = true;
     TMFtpTlsMode tlsMode_ = tlsOff;
     QString trustStorePath_;
+    QString changedTrusted_;
+    QString changedShown_;
     bool tlsClosing_ = false;      // the upload's close_notify is going out
     bool uploadDraining_ = false;  // ... and has gone: waiting for the server to close
     bool dataProtected_ = false;   // PBSZ and PROT have been answered

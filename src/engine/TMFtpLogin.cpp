@@ -74,6 +74,8 @@ void TMFtp::StartAttempt()
     ResetSocket();
     tlsClosing_ = false;
     dataProtected_ = false;
+    changedTrusted_.clear();
+    changedShown_.clear();
 
     if (proxyServer_.trimmed().isEmpty())
         proxyType_ = proxyNone;
@@ -253,6 +255,7 @@ bool TMFtp::ControlCertificateTrusted()
     const auto ask = [this](const platform::TlsCertificateInfo &info, const platform::TlsVerification &) {
         return AskInfo(needCertificateTrust, info.sha256) == QLatin1String("Trust");
     };
+    const QString known = store.fingerprint(Tls()->peerName(), Port());
     const platform::TrustDecision decision = platform::decideTrust(
         store, Tls()->peerName(), Port(), certificate, Tls()->verification(),
         OnFtpNeedInfo ? platform::TrustQuestion(ask) : platform::TrustQuestion());
@@ -260,6 +263,10 @@ bool TMFtp::ControlCertificateTrusted()
         if (!decision.message.isEmpty())
             ReportInfo(infoNote, decision.message);
         return true;
+    }
+    if (decision.reason == platform::TrustReason::Changed) {
+        changedTrusted_ = known;
+        changedShown_ = certificate.sha256;
     }
     errorText_ = decision.message.isEmpty() ? QStringLiteral("The server's certificate was not trusted")
                                             : decision.message;

@@ -91,6 +91,13 @@ def main():
         Handler.ssl_context = context
 
         class Data(TLS_DTPHandler):
+            # A client may start the handshake as soon as it connects, before
+            # its RETR or STOR: take it then instead of hanging up.
+            def readable(self):
+                if getattr(self, "_ssl_accepting", False):
+                    return True
+                return super().readable()
+
             def handle_ssl_established(self):
                 if args.require_reuse and \
                         not SSL._lib.SSL_session_reused(self.socket._ssl):
