@@ -79,6 +79,7 @@ TCertificatePrompt::TCertificatePrompt(QWidget *parent) : QDialog(parent)
     buttons->addWidget(refuse_);
 
     auto *layout = new QVBoxLayout(this);
+    setMinimumWidth(MinimumWidth);
     layout->addWidget(intro_);
     layout->addLayout(form);
     layout->addLayout(buttons);

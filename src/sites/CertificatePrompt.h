@@ -17,6 +17,8 @@ class TCertificatePrompt : public QDialog
 {
     Q_OBJECT
 public:
+    static constexpr int MinimumWidth = 560;
+
     explicit TCertificatePrompt(QWidget *parent = nullptr);
 
     // Fills the dialog for `server` ("host:port") in the language chosen by
