@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -272,6 +273,46 @@ TEST(TlsRefusalTest, RefusedAuthFailsTheLoginWithTheServersReplyAndSendsNoCreden
     EXPECT_EQ(server.commands(), QList<QByteArray> {"AUTH TLS"});
     EXPECT_EQ(server.connectionCount(), 1); // not retried
     EXPECT_FALSE(server.received().contains("USER"));
+}
+
+} // namespace
+
+namespace {
+
+class TlsAbortTest : public TlsServerFixture, public ::testing::Test
+{
+};
+
+// ABOR goes through the TLS stream without the Telnet bytes and urgent data
+// of a plain connection; the session goes on afterwards.
+TEST_F(TlsAbortTest, AbortedDownloadLeavesAWorkingSession)
+{
+    StartServer(QStringLiteral("explicit"));
+    ftp.SetPassive(true);
+    rec.answers[needCertificateTrust] = {QStringLiteral("Trust")};
+    LocalFiles::Write(server->root() + QStringLiteral("/big.bin"), QByteArray(64 * 1024 * 1024, 'x'));
+    QDir(server->root()).mkpath(QStringLiteral("next"));
+    ftp.Login();
+    ASSERT_TRUE(LoginOver());
+    ASSERT_TRUE(ftp.LoggedIn()) << rec.dump().toStdString();
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (ftp.BytesTransferred() > 0) {
+            poll.stop();
+            ftp.Abort();
+        }
+    });
+    poll.start(5);
+    ftp.DownloadFile("big.bin", Local(QStringLiteral("big.bin")));
+    ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("Aborted") && !ftp.Busy(); }, WaitMs)) << rec.dump().toStdString();
+    EXPECT_TRUE(SentCommands(rec).contains(QStringLiteral("ABOR"))) << rec.dump().toStdString();
+    ASSERT_TRUE(ftp.Connected()) << rec.dump().toStdString();
+
+    ftp.ChangeDirectory("next");
+    ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("DirectoryChanged") && !ftp.Busy(); }, WaitMs));
+    EXPECT_TRUE(ftp.ChangeDirOK()) << rec.dump().toStdString();
+    EXPECT_EQ(ftp.CurrentDirectory(), QByteArray("/next"));
 }
 
 } // namespace
