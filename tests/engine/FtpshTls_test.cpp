@@ -105,6 +105,6 @@ const ShellCase ShellCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, FtpshTls, ::testing::ValuesIn(ShellCases),
-                         [](const ::testing::TestParamInfo<ShellCase> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<ShellCase> &row) { return row.param.name; });
 
 } // namespace

@@ -162,7 +162,7 @@ const SessionCase SessionCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Modes, TlsSessionTest, ::testing::ValuesIn(SessionCases),
-                         [](const ::testing::TestParamInfo<SessionCase> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<SessionCase> &row) { return row.param.name; });
 
 class TlsTrustTest : public TlsServerFixture, public ::testing::Test
 {
