@@ -287,7 +287,8 @@ class TlsAbortTest : public TlsServerFixture, public ::testing::Test
 // of a plain connection; the session goes on afterwards.
 TEST_F(TlsAbortTest, AbortedDownloadLeavesAWorkingSession)
 {
-    StartServer(QStringLiteral("explicit"));
+    const QString commandLog = work.filePath(QStringLiteral("commands.log"));
+    StartServer(QStringLiteral("explicit"), {QStringLiteral("--command-log"), commandLog});
     ftp.SetPassive(true);
     rec.answers[needCertificateTrust] = {QStringLiteral("Trust")};
     LocalFiles::Write(server->root() + QStringLiteral("/big.bin"), QByteArray(64 * 1024 * 1024, 'x'));
@@ -313,6 +314,11 @@ TEST_F(TlsAbortTest, AbortedDownloadLeavesAWorkingSession)
     ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("DirectoryChanged") && !ftp.Busy(); }, WaitMs));
     EXPECT_TRUE(ftp.ChangeDirOK()) << rec.dump().toStdString();
     EXPECT_EQ(ftp.CurrentDirectory(), QByteArray("/next"));
+
+    // What the server read: the bare command, no Telnet bytes before it.
+    const QList<QByteArray> received = LocalFiles::Read(commandLog).split('\n');
+    EXPECT_TRUE(received.contains("ABOR")) << LocalFiles::Read(commandLog).toHex(' ').constData();
+    EXPECT_FALSE(LocalFiles::Read(commandLog).contains('\xff'));
 }
 
 } // namespace

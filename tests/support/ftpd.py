@@ -50,6 +50,9 @@ def main():
                          "the control connection's session")
     ap.add_argument("--refuse-auth", action="store_true",
                     help="answer AUTH with 534 (no TLS offered)")
+    ap.add_argument("--command-log",
+                    help="append every command line as received (bytes as "
+                         "they came, decrypted, one per line) to this file")
     args = ap.parse_args()
 
     os.makedirs(args.root, exist_ok=True)
@@ -114,6 +117,13 @@ def main():
                 self.secure_connection(self.ssl_context)
                 TLS_FTPHandler.handle(self)
             Handler.handle = handle
+
+    if args.command_log:
+        def found_terminator(self):
+            with open(args.command_log, "ab") as log:
+                log.write(b"".join(self._in_buffer) + b"\n")
+            base.found_terminator(self)
+        Handler.found_terminator = found_terminator
 
     if args.refuse_auth:
         def ftp_AUTH(self, line):
