@@ -322,3 +322,26 @@ TEST_F(TlsAbortTest, AbortedDownloadLeavesAWorkingSession)
 }
 
 } // namespace
+
+// The same refusal from the real server: it read "AUTH TLS" and nothing else.
+TEST(TlsRefusalTest, RealServerRefusingAuthReadsNoCredentials)
+{
+    testsupport::CoreApplicationGuard app;
+    QTemporaryDir work;
+    const QString commandLog = work.filePath(QStringLiteral("commands.log"));
+    PyFtpdServer server({QStringLiteral("--refuse-auth"), QStringLiteral("--command-log"), commandLog});
+    ASSERT_TRUE(server.isRunning()) << server.errors().toStdString();
+    TMFtp ftp;
+    Recorder rec;
+    SetUpForTest(ftp, server.port());
+    ftp.SetUsername(QString::fromLatin1(PyFtpdServer::User));
+    ftp.SetPassword(QString::fromLatin1(PyFtpdServer::Password));
+    ftp.SetTlsMode(tlsExplicit);
+    rec.attach(ftp);
+    ftp.Login();
+    ASSERT_TRUE(WaitLoginOver(ftp, rec, WaitMs)) << rec.dump().toStdString();
+    EXPECT_FALSE(ftp.LoggedIn());
+    EXPECT_TRUE(rec.has(QStringLiteral("error errorServerRefused TLS refused by the server: 534 TLS is not offered here.")))
+        << rec.dump().toStdString();
+    EXPECT_EQ(LocalFiles::Read(commandLog), QByteArray("AUTH TLS\n"));
+}
