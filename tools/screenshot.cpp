@@ -22,6 +22,8 @@
 // "services" renders the update window during a download, the feedback
 // form filled in, the help window and the about window (OUT-update.png,
 // OUT-feedback.png, OUT-help.png, OUT-about.png).
+// "cert" renders the dialog that asks whether to trust a server certificate
+// (OUT-certificate.png).
 // "remote" renders the remote properties dialog and, with "session", the
 // remote folder chooser on the test server (OUT-property.png,
 // OUT-remotedir.png).
@@ -40,6 +42,7 @@
 #include "queue/TransferProgress.h"
 #include "mainwindow/Startup.h"
 #include "platform/ProfileFile.h"
+#include "sites/CertificatePrompt.h"
 #include "sites/ConnectHistory.h"
 #include "sites/FtpSitePrompt.h"
 #include "sites/PastURL.h"
@@ -199,6 +202,23 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
     TSitePassword password(w.mainForm);
     password.field()->setText(QStringLiteral("secret"));
     grabShown(&password, sibling(out, "-sitepassword.png"));
+}
+
+void renderCertificatePrompt(QWidget *parent, const QString &out)
+{
+    platform::TlsCertificateInfo certificate;
+    certificate.subject = QStringLiteral("CN=ftp.example.com,O=Example Hosting,C=CN");
+    certificate.issuer = certificate.subject;
+    certificate.selfSigned = true;
+    certificate.notBefore = QDateTime(QDate(2026, 1, 5), QTime(8, 0), Qt::UTC);
+    certificate.notAfter = QDateTime(QDate(2027, 1, 5), QTime(8, 0), Qt::UTC);
+    certificate.sha256 = QStringLiteral("3F:A2:9C:04:B7:11:5E:D0:88:6A:C3:F1:27:9B:E4:50:"
+                                        "0D:6C:A8:73:1E:F5:42:B9:C0:97:2D:6E:81:F3:5A:0B");
+    platform::TlsVerification verification;
+    verification.text = QStringLiteral("self-signed certificate");
+    sites::TCertificatePrompt prompt(parent);
+    prompt.SetCertificate(QStringLiteral("ftp.example.com:21"), certificate, verification);
+    grabShown(&prompt, sibling(out, "-certificate.png"));
 }
 
 void renderQueue(mainwindow::TMainForm *main, const QString &out, bool simplified)
@@ -361,7 +381,7 @@ void renderServiceWindows(mainwindow::TMainForm *main, const QString &out)
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local] [services] [small]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local] [services] [cert] [small]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -371,6 +391,7 @@ int main(int argc, char **argv)
     const int face = QString::fromLocal8Bit(argv[4]).toInt();
     const QString out = QString::fromLocal8Bit(argv[5]);
     bool withRemote = false;
+    bool withCertificate = false;
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
     bool withLocal = false, withServices = false;
     bool withQueue = false, small = false;
@@ -378,6 +399,7 @@ int main(int argc, char **argv)
         withSettings |= qstrcmp(argv[i], "settings") == 0;
         withSession |= qstrcmp(argv[i], "session") == 0;
         withSites |= qstrcmp(argv[i], "sites") == 0;
+        withCertificate |= qstrcmp(argv[i], "cert") == 0;
         withListing |= qstrcmp(argv[i], "listing") == 0;
         withIcons |= qstrcmp(argv[i], "icons") == 0;
         withQueue |= qstrcmp(argv[i], "queue") == 0;
@@ -461,6 +483,8 @@ int main(int argc, char **argv)
             renderLocalWindows(main, out);
         if (withServices)
             renderServiceWindows(main, out);
+        if (withCertificate)
+            renderCertificatePrompt(main, out);
         if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();

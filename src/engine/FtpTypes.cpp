@@ -1,5 +1,7 @@
 #include "engine/FtpTypes.h"
 
+#include "platform/TlsSession.h"
+
 #include "platform/WinSock.h"
 
 const char *FtpInfoName(FtpInfo info)
@@ -74,6 +76,7 @@ const char *FtpInfoNeededName(TMFtpInfoNeeded need)
     case needPassword: return "needPassword";
     case needUsername: return "needUsername";
     case needOverwriteConfirm: return "needOverwriteConfirm";
+    case needCertificateTrust: return "needCertificateTrust";
     }
     return "";
 }
@@ -114,6 +117,11 @@ QString FtpInfoDefaultText(FtpInfo info)
 FtpError FtpErrorFromSocketError(int socketError, QString *text)
 {
     using namespace platform;
+    if (isTlsError(socketError)) {
+        if (text)
+            *text = tlsErrorText(socketError);
+        return errorServerRefused;
+    }
     struct Row {
         int socketError;
         FtpError error;

@@ -73,6 +73,11 @@ enum TMFtpInfoNeeded {
     needPassword = 4,
     needUsername = 5,
     needOverwriteConfirm = 6,
+    // A server certificate nobody vouches for: value is its SHA-256
+    // fingerprint; the details are the control socket's
+    // Tls()->peerCertificate() and verification(). Answer "Trust" to
+    // trust it (it is then remembered); anything else refuses it.
+    needCertificateTrust = 7,
 };
 
 enum TMFtpOperation {
@@ -100,6 +105,14 @@ enum TMFtpProxyType {
     proxyOpen,
     proxySite,
     proxyUserSite,
+};
+
+// How the connection is protected: plain, AUTH TLS on the normal port, or
+// TLS from the first byte (port 990 by default).
+enum TMFtpTlsMode {
+    tlsOff = 0,
+    tlsExplicit = 1,
+    tlsImplicit = 2,
 };
 
 enum TMFtpTransferType {

@@ -44,6 +44,7 @@
 #include "listing/ListingParser.h"
 #include "listing/ServerType.h"
 #include "platform/LocalFile.h"
+#include "platform/TlsSession.h"
 
 #include <QByteArray>
 
@@ -111,6 +112,24 @@ public:
     // default.
     bool PassiveAddressRule() const { return passiveAddressRule_; }
     void SetPassiveAddressRule(bool on) { passiveAddressRule_ = on; }
+    // TLS for the control and the data connections. Explicit: AUTH TLS
+    // after the greeting, the handshake, USER/PASS, then PBSZ 0 and PROT P.
+    // Implicit: the handshake first (port 990 when none is set), then the
+    // same. The server's certificate is judged (CertificateTrust.h) before
+    // USER is sent; one nobody vouches for is put to OnFtpNeedInfo as
+    // needCertificateTrust. A site that asks for TLS is never used in
+    // plain: a refused AUTH, PBSZ or PROT fails the login with the
+    // server's reply, without retries.
+    TMFtpTlsMode TlsMode() const { return tlsMode_; }
+    void SetTlsMode(TMFtpTlsMode mode) { tlsMode_ = mode; }
+    // The file of remembered certificates; the program's own one unless set.
+    QString TrustStorePath() const;
+    void SetTrustStorePath(const QString &path) { trustStorePath_ = path; }
+    // After a login refused because the server showed another certificate
+    // than the one trusted for its host and port: the trusted and the shown
+    // SHA-256 fingerprints. Empty otherwise; cleared at each attempt.
+    QString ChangedCertificateTrusted() const { return changedTrusted_; }
+    QString ChangedCertificateShown() const { return changedShown_; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -277,6 +296,14 @@ private:
     void StartNavigation();
     void CompleteLogin();
     void OnGreetingReply(const QByteArray &reply);
+    void SendFirstLoginCommand();
+    void OnAuthReply(const QByteArray &reply);
+    void OnControlHandshake(int error);
+    bool ControlCertificateTrusted();
+    void OnPbszReply(const QByteArray &reply);
+    void OnProtReply(const QByteArray &reply);
+    void FailTls(int error);
+    void FailTlsRefused(const QByteArray &reply);
     void OnHostReply(const QByteArray &reply);
     void OnOpenReply(const QByteArray &reply);
     void OnProxyUserReply(const QByteArray &reply);
@@ -318,6 +345,7 @@ private:
     void ConnectPassiveData(const QString &address, quint16 port);
     void InstallDataHandlers(DataKind kind);
     void OnDataConnectionOpened();
+    void OnDataConnectionReady();
     void CloseDataSockets();
     void StartNetworkListing();
     void OnListingTypeReply(const QByteArray &reply);
@@ -369,6 +397,7 @@ private:
     void UploadWrite();
     bool UploadPass();
     void FinishUploadData();
+    void DrainUploadData();
     void AbandonTransfer();
     // A binary download that ended with fewer bytes than the server
     // announced (SIZE, or the size in its 150 reply) is a failure.
@@ -403,6 +432,15 @@ private:
     int proxyPort_ = 21;
     bool passive_ = false;
     bool passiveAddressRule_ = true;
+    TMFtpTlsMode tlsMode_ = tlsOff;
+    QString trustStorePath_;
+    QString changedTrusted_;
+    QString changedShown_;
+    bool tlsClosing_ = false;      // the upload's close_notify is going out
+    bool uploadDraining_ = false;  // ... and has gone: waiting for the server to close
+    bool dataProtected_ = false;   // PBSZ and PROT have been answered
+    quint64 handshakeSerial_ = 0;
+    quint64 dataHandshakeSerial_ = 0;
 
     // Listeners
     std::array<TMFtpErrorEvent, MaxListeners> errorListeners_;

@@ -45,6 +45,9 @@ QByteArray TMFtp::TransferTypeLetter() const
 
 void TMFtp::CloseDataSockets()
 {
+    ++dataHandshakeSerial_;
+    tlsClosing_ = false;
+    uploadDraining_ = false;
     dataSocket_->CloseSilently();
     listenSocket_->CloseSilently();
 }
@@ -143,6 +146,9 @@ void TMFtp::ConnectPassiveData(const QString &address, quint16 port)
     dataSocket_->OnWrite = nullptr;
     dataSocket_->OnDisconnect = nullptr;
     dataSocket_->SetReportWouldBlock(false);
+    if (tlsMode_ != tlsOff)
+        dataSocket_->Tls()->resumeFrom(*Tls());
+    dataSocket_->Tls()->setStartOnConnect(tlsMode_ != tlsOff);
     dataSocket_->Connect();
     dataBuffer_.clear();
     if (dataSocket_->LastError() != 0) {
@@ -202,7 +208,28 @@ void TMFtp::OnDataConnectionOpened()
         }
         // One data connection per command: a second caller is not taken.
         listenSocket_->OnAccept = nullptr;
+        if (dataSocket_->LastError() == 0 && tlsMode_ != tlsOff && !abortRequested_) {
+            // We are the TLS client on this connection too: the data flows
+            // once the handshake has ended.
+            platform::TlsSession *tls = dataSocket_->Tls();
+            const quint64 serial = ++dataHandshakeSerial_;
+            QObject::disconnect(tls, &platform::TlsSession::handshakeDone, this, nullptr);
+            connect(tls, &platform::TlsSession::handshakeDone, this, [this, serial](int error) {
+                if (serial != dataHandshakeSerial_)
+                    return;
+                dataSocket_->SetLastError(error);
+                OnDataConnectionReady();
+            });
+            tls->resumeFrom(*Tls());
+            tls->startHandshake();
+            return;
+        }
     }
+    OnDataConnectionReady();
+}
+
+void TMFtp::OnDataConnectionReady()
+{
     const int error = dataSocket_->LastError();
     if (error == 0 && abortRequested_) {
         StopDataForAbort();
@@ -232,6 +259,8 @@ void TMFtp::FailDataConnection(int socketError)
 {
     QString reason;
     FtpErrorFromSocketError(socketError, &reason);
+    if (platform::isTlsError(socketError) && !dataSocket_->Tls()->errorText().isEmpty())
+        reason = dataSocket_->Tls()->errorText();
     errorText_ = QStringLiteral("Data connection failed: %1").arg(reason);
     FatalError(errorDataConnection);
 }
@@ -408,7 +437,8 @@ void TMFtp::AbortTransfer()
         return;
     }
     static const char interruptProcess[] = {char(0xFF), char(0xF4)};
-    qint64 sent = 0;
+    // Under TLS there is no urgent data: ABOR goes alone.
+    qint64 sent = Encrypted() ? 2 : 0;
     while (sent < 2) {
         sent += Send(interruptProcess + sent, 2 - sent);
         if (LastError() != 0 || SocketHandle() < 0)
@@ -417,7 +447,8 @@ void TMFtp::AbortTransfer()
             platform::pumpEvents();
     }
     static const char dataMark[] = {char(0xFF), char(0xF2)};
-    SendUrgent(dataMark, 2);
+    if (!Encrypted())
+        SendUrgent(dataMark, 2);
     if (LastError() != 0) {
         PostReady();
         return;

@@ -6,6 +6,7 @@
 #include "engine/FtpLoginRules.h"
 #include "engine/TMFtpInternal.h"
 #include "platform/AsyncSocket.h"
+#include "platform/CertificateTrust.h"
 #include "platform/EventLoop.h"
 #include "platform/TextCodec.h"
 #include "platform/WinSock.h"
@@ -14,6 +15,7 @@ using namespace ftp;
 
 namespace {
 constexpr quint16 DefaultFtpPort = 21;
+constexpr quint16 DefaultImplicitTlsPort = 990;
 
 QByteArray Wire(const QString &text)
 {
@@ -71,6 +73,10 @@ void TMFtp::StartAttempt()
 
     ++controlSerial_;
     ResetSocket();
+    tlsClosing_ = false;
+    dataProtected_ = false;
+    changedTrusted_.clear();
+    changedShown_.clear();
 
     if (proxyServer_.trimmed().isEmpty())
         proxyType_ = proxyNone;
@@ -91,7 +97,9 @@ void TMFtp::StartAttempt()
         return;
     }
     if (Port() == 0)
-        SetPort(DefaultFtpPort);
+        SetPort(tlsMode_ == tlsImplicit ? DefaultImplicitTlsPort : DefaultFtpPort);
+    Tls()->setPeerName(Server());
+    Tls()->setStartOnConnect(tlsMode_ == tlsImplicit);
 
     // A retry after a lookup tries the host's addresses from the first again.
     if (!ServerAddress().isEmpty() && !HostName().isEmpty() && HostName() == lookupHost_
@@ -173,6 +181,10 @@ bool TMFtp::TryNextAddress(const QString &why)
 
 void TMFtp::OnControlConnected()
 {
+    if (tlsMode_ == tlsImplicit && platform::isTlsError(LastError())) {
+        FailTls(LastError());
+        return;
+    }
     if (LastError() != 0 && !SocketConnected() && connecting_) {
         QString reason;
         FtpErrorFromSocketError(LastError(), &reason);
@@ -215,6 +227,121 @@ void TMFtp::OnGreetingReply(const QByteArray &reply)
     else if (serverType_ == ftpstAutoDetect)
         serverType_ = ServerTypeFromGreeting(reply);
 
+    if (tlsMode_ == tlsExplicit)
+        SendCommand("AUTH TLS", FTP_HANDLER(OnAuthReply));
+    else if (tlsMode_ == tlsImplicit && !ControlCertificateTrusted())
+        return;
+    else
+        SendFirstLoginCommand();
+}
+
+// ---- TLS ----
+
+QString TMFtp::TrustStorePath() const
+{
+    return trustStorePath_.isEmpty() ? platform::trustedCertificatesPath() : trustStorePath_;
+}
+
+void TMFtp::FailTlsRefused(const QByteArray &reply)
+{
+    // Never on in plain text: the server's words end the login, and asking
+    // again would be refused again.
+    errorText_ = QStringLiteral("TLS refused by the server: ") + platform::decodeRemoteName(FinalReplyLine(reply));
+    retriesLeft_ = -1;
+    FatalError(errorServerRefused);
+}
+
+void TMFtp::OnAuthReply(const QByteArray &reply)
+{
+    if (!reply.startsWith("234")) {
+        FailTlsRefused(reply);
+        return;
+    }
+    const quint64 serial = ++handshakeSerial_;
+    const quint64 connection = controlSerial_;
+    QObject::disconnect(Tls(), &platform::TlsSession::handshakeDone, this, nullptr);
+    connect(Tls(), &platform::TlsSession::handshakeDone, this, [this, serial, connection](int error) {
+        if (serial == handshakeSerial_ && connection == controlSerial_)
+            OnControlHandshake(error);
+    });
+    awaitingReply_ = true; // the reply time-out covers the handshake
+    TouchWatchdog();
+    Tls()->startHandshake();
+}
+
+void TMFtp::OnControlHandshake(int error)
+{
+    awaitingReply_ = false;
+    if (error != 0) {
+        FailTls(error);
+        return;
+    }
+    if (ControlCertificateTrusted())
+        SendFirstLoginCommand();
+}
+
+void TMFtp::FailTls(int error)
+{
+    QString text;
+    const FtpError code = FtpErrorFromSocketError(error, &text);
+    const QString detail = Tls()->errorText();
+    errorText_ = detail.isEmpty() ? text : detail;
+    FatalError(code);
+}
+
+bool TMFtp::ControlCertificateTrusted()
+{
+    platform::CertificateTrustStore store(TrustStorePath());
+    QString loadError;
+    if (!store.load(&loadError))
+        ReportInfo(infoNote, loadError);
+    const platform::TlsCertificateInfo certificate = Tls()->peerCertificate();
+    ReportInfo(infoNote, QStringLiteral("%1, %2; certificate %3, SHA-256 %4")
+                             .arg(Tls()->protocolVersion(), Tls()->cipher(), certificate.subject, certificate.sha256));
+    const auto ask = [this](const platform::TlsCertificateInfo &info, const platform::TlsVerification &) {
+        return AskInfo(needCertificateTrust, info.sha256) == QLatin1String("Trust");
+    };
+    const QString known = store.fingerprint(Tls()->peerName(), Port());
+    const platform::TrustDecision decision = platform::decideTrust(
+        store, Tls()->peerName(), Port(), certificate, Tls()->verification(),
+        OnFtpNeedInfo ? platform::TrustQuestion(ask) : platform::TrustQuestion());
+    if (decision.accepted) {
+        if (!decision.message.isEmpty())
+            ReportInfo(infoNote, decision.message);
+        return true;
+    }
+    if (decision.reason == platform::TrustReason::Changed) {
+        changedTrusted_ = known;
+        changedShown_ = certificate.sha256;
+    }
+    errorText_ = decision.message.isEmpty() ? QStringLiteral("The server's certificate was not trusted")
+                                            : decision.message;
+    retriesLeft_ = -1; // the same certificate would be refused again
+    FatalError(errorServerRefused);
+    return false;
+}
+
+void TMFtp::OnPbszReply(const QByteArray &reply)
+{
+    if (!IsCompletion(reply)) {
+        FailTlsRefused(reply);
+        return;
+    }
+    SendCommand("PROT P", FTP_HANDLER(OnProtReply));
+}
+
+void TMFtp::OnProtReply(const QByteArray &reply)
+{
+    if (!IsCompletion(reply)) {
+        FailTlsRefused(reply);
+        return;
+    }
+    dataProtected_ = true;
+    StartServerProbe();
+}
+
+void TMFtp::SendFirstLoginCommand()
+{
     const QByteArray first = FirstLoginCommand(proxyType_, Wire(Server()), Port(), Wire(username_),
                                                Wire(proxyUsername_));
     switch (proxyType_) {
@@ -312,6 +439,10 @@ void TMFtp::OnAcctReply(const QByteArray &reply)
 
 void TMFtp::StartServerProbe()
 {
+    if (tlsMode_ != tlsOff && !dataProtected_) {
+        SendCommand("PBSZ 0", FTP_HANDLER(OnPbszReply));
+        return;
+    }
     SendCommand("FEAT", FTP_HANDLER(OnFeatReply));
 }
 

@@ -585,6 +585,8 @@ void TMFtp::OnStorCompletionReply(const QByteArray &reply)
         EndAbortedTransfer();
         return;
     }
+    if (uploadDraining_) // everything went out, close_notify too
+        FinishUploadData();
     if (!dataClosed_) {
         // "552 Disk full" while the data still flows: stop sending.
         CloseDataSockets();
@@ -618,7 +620,7 @@ bool TMFtp::UploadPass()
         const qint64 want = qMin(SendBlockSize, uploadSize_ - position);
         qint64 accepted = 0;
         bool shortFile = false;
-        if (sendFileUsable_) {
+        if (sendFileUsable_ && !dataSocket_->Encrypted()) {
             const qint64 n = dataSocket_->SendFile(file_.descriptor(), position, want);
             if (n == platform::AsyncSocket::SendFileUnsupported) {
                 sendFileUsable_ = false;
@@ -675,6 +677,30 @@ bool TMFtp::UploadPass()
 
 void TMFtp::UploadWrite()
 {
+    if (tlsClosing_) {
+        // The whole file went out; close_notify follows before the close.
+        const int result = dataSocket_->ShutdownTls();
+        if (result == platform::WSAEWOULDBLOCK)
+            return;
+        tlsClosing_ = false;
+        if (result != 0) {
+            FinishUploadData();
+            return;
+        }
+        // The server answers with its own close_notify and hangs up, or
+        // sends its final reply. Closing first would leave its unread bytes
+        // (session tickets) here, reset the connection and could cost the
+        // server the file's last bytes.
+        uploadDraining_ = true;
+        dataSocket_->OnWrite = nullptr;
+        dataSocket_->OnRead = [this](QObject *) { DrainUploadData(); };
+        dataSocket_->OnDisconnect = [this](QObject *) {
+            if (uploadDraining_)
+                FinishUploadData();
+        };
+        DrainUploadData();
+        return;
+    }
     if (inUploadWrite_ || !file_.isOpen() || dataClosed_ || !dataOpen_ || (!storAccepted_ && !abortRequested_))
         return;
     inUploadWrite_ = true;
@@ -690,9 +716,29 @@ void TMFtp::UploadWrite()
         }
         ReportInfo(infoUploadProgress);
     }
+    if (!more && opOK_ && !abortRequested_ && dataSocket_->Encrypted() && file_.isOpen()
+        && file_.position() >= uploadSize_) {
+        inUploadWrite_ = false;
+        tlsClosing_ = true;
+        UploadWrite();
+        return;
+    }
     if (!more || !opOK_)
         FinishUploadData();
     inUploadWrite_ = false;
+}
+
+void TMFtp::DrainUploadData()
+{
+    while (uploadDraining_) {
+        const qint64 n = dataSocket_->Receive(ioBuffer_.data(), ioBuffer_.size());
+        if (n > 0)
+            continue;
+        const int error = dataSocket_->LastError();
+        if (error != 0 && error != platform::WSAEWOULDBLOCK)
+            FinishUploadData();
+        return;
+    }
 }
 
 void TMFtp::FinishUploadData()

@@ -22,8 +22,20 @@ void TMFtp::OpenURL(const QByteArray &address)
         ReportInfo(infoBusy);
         return;
     }
+    // "ftps://" (implicit TLS, port 990) and "ftpes://" (explicit TLS) are
+    // ftp:// addresses that choose TLS; ftp:// keeps the mode set before.
+    QByteArray plain = address;
+    TMFtpTlsMode tls = tlsMode_;
+    quint16 defaultPort = Port();
+    const QByteArray trimmed = address.trimmed();
+    const QByteArray scheme = trimmed.left(trimmed.indexOf("://") + 3).toLower();
+    if (scheme == "ftps://" || scheme == "ftpes://") {
+        tls = scheme == "ftps://" ? tlsImplicit : tlsExplicit;
+        defaultPort = tls == tlsImplicit ? 990 : 21;
+        plain = "ftp://" + trimmed.mid(scheme.size());
+    }
     TFtpUrl url;
-    const TFtpUrlResult result = ParseFtpUrl(address, &url);
+    const TFtpUrlResult result = ParseFtpUrl(plain, &url);
     if (result != urlOK) {
         errorText_ = FtpUrlErrorText(result);
         ReportError(errorBadURL);
@@ -46,17 +58,19 @@ void TMFtp::OpenURL(const QByteArray &address)
         anonymous_ = true;
     }
     const QString host = platform::decodeRemoteName(url.host);
-    const quint16 port = url.hasPort ? url.port : Port();
+    const quint16 port = url.hasPort ? url.port : defaultPort;
 
     urlPath_ = url.path;
     StartBusyOperation();
     RaiseNotify(notifyFtpBusy);
-    if (user == username_ && password == password_ && host == Server() && port == Port() && loggedIn_) {
+    if (user == username_ && password == password_ && host == Server() && port == Port() && tls == tlsMode_
+        && loggedIn_) {
         GoToUrlDirectory();
         return;
     }
     username_ = user;
     password_ = password;
+    tlsMode_ = tls;
     SetServer(host);
     SetPort(port);
     urlState_ = 1;

@@ -3,6 +3,7 @@
 #include "platform/AsyncSocket.h"
 #include "platform/EventLoop.h"
 #include "platform/HostLookup.h"
+#include "platform/TlsSession.h"
 #include "platform/WinSock.h"
 
 using namespace platform;
@@ -15,9 +16,10 @@ constexpr int ListenBacklog = 2;
 } // namespace
 
 TMSocket::TMSocket(QObject *owner)
-    : QObject(owner), socket_(new AsyncSocket(this)), lookup_(new HostLookup(this))
+    : QObject(owner), socket_(new AsyncSocket(this)), lookup_(new HostLookup(this)),
+      tls_(new TlsSession(socket_, {}, this))
 {
-    connect(socket_, &AsyncSocket::socketEvent, this, &TMSocket::onSocketEvent);
+    connect(tls_, &TlsSession::socketEvent, this, &TMSocket::onSocketEvent);
     connect(lookup_, &HostLookup::finished, this, &TMSocket::onLookupFinished);
     timer_.setInterval(CountdownTickMs);
     connect(&timer_, &QTimer::timeout, this, &TMSocket::onTimerTick);
@@ -56,15 +58,27 @@ int TMSocket::SocketHandle() const
     return socket_->descriptor();
 }
 
+bool TMSocket::Encrypted() const
+{
+    return tls_->state() != TlsSession::Plain;
+}
+
+int TMSocket::ShutdownTls()
+{
+    return tls_->shutdown();
+}
+
 void TMSocket::CreateSocket()
 {
     if (socket_->isOpen())
         return;
+    tls_->reset();
     lastError_ = socket_->create();
 }
 
 void TMSocket::ResetSocket()
 {
+    tls_->reset();
     socket_->close();
     socketConnected_ = false;
     CreateSocket();
@@ -74,6 +88,7 @@ void TMSocket::CloseSilently()
 {
     lookup_->cancel();
     StartTimeout(0);
+    tls_->reset();
     socket_->close();
     socketConnected_ = false;
 }
@@ -149,6 +164,7 @@ void TMSocket::Close()
     StartTimeout(0);
     if (!socket_->isOpen())
         return;
+    tls_->reset();
     lastError_ = socket_->close();
     socketConnected_ = false;
     if (OnDisconnect)
@@ -170,26 +186,30 @@ qint64 TMSocket::transfer(qint64 result, int error)
 qint64 TMSocket::Send(const char *buffer, qint64 length)
 {
     int error = 0;
-    const qint64 n = socket_->send(buffer, length, false, &error);
+    const qint64 n = tls_->send(buffer, length, false, &error);
     return transfer(n, error);
 }
 
 qint64 TMSocket::SendUrgent(const char *buffer, qint64 length)
 {
     int error = 0;
-    const qint64 n = socket_->send(buffer, length, true, &error);
+    const qint64 n = tls_->send(buffer, length, true, &error);
     return transfer(n, error);
 }
 
 qint64 TMSocket::Receive(char *buffer, qint64 size)
 {
     int error = 0;
-    const qint64 n = socket_->receive(buffer, size, &error);
+    const qint64 n = tls_->receive(buffer, size, &error);
     return transfer(n, error);
 }
 
 qint64 TMSocket::SendFile(int fileFd, qint64 offset, qint64 count)
 {
+    if (Encrypted()) {
+        lastError_ = 0;
+        return AsyncSocket::SendFileUnsupported;
+    }
     int error = 0;
     const qint64 n = socket_->sendFile(fileFd, offset, count, &error);
     if (n == AsyncSocket::SendFileUnsupported || n == AsyncSocket::SendFileReadFailed) {
@@ -290,6 +310,7 @@ void TMSocket::onSocketEvent(int event, int error)
             OnConnect(this);
         break;
     case SocketClose:
+        tls_->reset();
         socket_->close();
         socketConnected_ = false;
         if (OnDisconnect)

@@ -16,6 +16,7 @@
 namespace platform {
 class AsyncSocket;
 class HostLookup;
+class TlsSession;
 } // namespace platform
 
 class TMSocket : public QObject
@@ -86,6 +87,15 @@ public:
     // Closes the socket without OnDisconnect.
     void CloseSilently();
 
+    // TLS over this socket (platform/TlsSession.h): plain until a handshake
+    // starts; Send and Receive then carry the decrypted stream, SendUrgent
+    // fails with WSAEOPNOTSUPP and SendFile is not used.
+    platform::TlsSession *Tls() const { return tls_; }
+    bool Encrypted() const;
+    // Sends close_notify and what still waits: 0 when done, WSAEWOULDBLOCK
+    // when it must be called again on the next OnWrite, or the socket error.
+    int ShutdownTls();
+
 protected:
     virtual void DoLookupDone();
     bool event(QEvent *e) override;
@@ -98,6 +108,7 @@ private:
 
     platform::AsyncSocket *socket_;
     platform::HostLookup *lookup_;
+    platform::TlsSession *tls_;
     QTimer timer_;
     int countdown_ = 0;
 

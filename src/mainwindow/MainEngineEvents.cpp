@@ -8,8 +8,12 @@
 #include "platform/AppPaths.h"
 #include "platform/EventLoop.h"
 #include "platform/TextCodec.h"
+#include "platform/CertificateTrust.h"
+#include "platform/TlsSession.h"
+#include "sites/CertificatePrompt.h"
 #include "sites/FtpSitePrompt.h"
 #include "ui/FileListView.h"
+#include "ui/MessageBoxes.h"
 #include "views/FtpMsg.h"
 
 #include <QComboBox>
@@ -17,6 +21,7 @@
 #include <QFile>
 #include <QStandardItemModel>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <optional>
@@ -56,6 +61,18 @@ void TMainForm::bindEngine()
     mftp1_->OnDirectoryDeleted = [this](QObject *) { RefreshRemoteList(true); };
     mftp1_->OnFtpNeedInfo = [this](QObject *, TMFtpInfoNeeded need, QString &value) { AnswerNeedInfo(need, value); };
     mftp1_->OnFtpInfo = [this](QObject *, FtpInfo info, const QString &text) { onFtpInfo(info, text); };
+    mftp1_->AddErrorListener([this](QObject *, FtpError error, const QString &) {
+        // Another certificate than the trusted one: said out loud, not only
+        // in the log.
+        if (error != errorServerRefused || mftp1_->ChangedCertificateShown().isEmpty() || nonInteractive_)
+            return;
+        const QString server = platform::trustKey(mftp1_->Tls()->peerName(), mftp1_->Port());
+        const QString trusted = mftp1_->ChangedCertificateTrusted();
+        const QString shown = mftp1_->ChangedCertificateShown();
+        QTimer::singleShot(0, this, [this, server, trusted, shown] {
+            ui::ShowError(this, sites::changedCertificateWarning(server, trusted, shown));
+        });
+    });
 }
 
 void TMainForm::setServerCaption(const QString &server)
@@ -151,6 +168,18 @@ void TMainForm::AnswerNeedInfo(TMFtpInfoNeeded need, QString &value)
     }
     if (need == needOverwriteConfirm) {
         answerOverwriteConfirm(value);
+        return;
+    }
+    if (need == needCertificateTrust) {
+        value.clear();
+        if (nonInteractive_)
+            return; // no one to ask: refused
+        sites::TCertificatePrompt prompt(this);
+        const platform::TlsSession *tls = mftp1_->Tls();
+        prompt.SetCertificate(platform::trustKey(tls->peerName(), mftp1_->Port()), tls->peerCertificate(),
+                              tls->verification());
+        if (prompt.Ask())
+            value = QStringLiteral("Trust");
         return;
     }
     std::optional<QString> answer;

@@ -1,3 +1,4 @@
+#include "engine/TMFtp.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Startup.h"
 #include "sites/PastURL.h"
@@ -111,26 +112,21 @@ TEST_F(MainConnect, QuickConnectAndPasteEndInConnectToSite)
     EXPECT_EQ(requests[1].port, 2121);
 }
 
-TEST_F(MainConnect, SiteAskingForTlsIsNotLoggedInToPlain)
+TEST_F(MainConnect, SiteAskingForTlsHandsItsModeToTheEngine)
 {
     TMainForm main({config, QSize(1024, 768)});
-    QStringList boxes;
-    ui::SetMessageBoxHook([&](ui::MessageKind, const QString &text) {
-        boxes.append(text);
-        return true;
-    });
-    for (const char *address : {"ftps://127.0.0.1:1/", "ftpes://127.0.0.1:1/"}) {
+    ui::SetMessageBoxHook([](ui::MessageKind, const QString &) { return true; });
+    struct Row { const char *address; TMFtpTlsMode mode; };
+    for (const Row &r : {Row{"ftps://127.0.0.1:1/", tlsImplicit}, Row{"ftpes://127.0.0.1:1/", tlsExplicit},
+                         Row{"ftp://127.0.0.1:1/", tlsOff}}) {
         sites::PastedURL url;
-        ASSERT_EQ(sites::ParsePastedURL(QLatin1String(address), &url), sites::PasteResult::Ok);
+        ASSERT_EQ(sites::ParsePastedURL(QLatin1String(r.address), &url), sites::PasteResult::Ok);
         main.ConnectToSite(sites::PastedConnectRequest(url));
-        EXPECT_FALSE(main.MFtp1()->Connecting()) << address;
-        EXPECT_FALSE(main.MFtp1()->Busy()) << address;
+        EXPECT_EQ(main.MFtp1()->TlsMode(), r.mode) << r.address;
+        main.MFtp1()->Disconnect();
+        QCoreApplication::sendPostedEvents(main.MFtp1());
     }
     ui::SetMessageBoxHook({});
-    ASSERT_EQ(boxes.size(), 2);
-    EXPECT_TRUE(boxes[0].contains(QStringLiteral("TLS")));
-    ASSERT_TRUE(main.lastConnectRequest());
-    EXPECT_EQ(main.lastConnectRequest()->options.tls, sites::TlsMode::Explicit);
 }
 
 TEST_F(MainConnect, CopyWithoutAConnectionLeavesTheClipboard)

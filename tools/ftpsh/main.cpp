@@ -28,10 +28,18 @@
 //   passive on|off                   PASV or PORT data connections
 //   type a|i                         transfer type
 //   cache on|off                     use the listing cache for ls
-//   url ADDRESS                      open an ftp:// address (a file named by
-//                                    it is saved under its name in the
-//                                    current local folder); an IPv6 host
-//                                    in brackets: ftp://[::1]:2121/
+//   url ADDRESS                      open an ftp://, ftps:// (implicit TLS)
+//                                    or ftpes:// (explicit TLS) address (a
+//                                    file named by it is saved under its
+//                                    name in the current local folder); an
+//                                    IPv6 host in brackets: ftp://[::1]:2121/
+//   tls off|explicit|implicit        TLS for the next open (implicit: port
+//                                    990 when open names none)
+//   trust on|off                     answer to "trust this certificate?":
+//                                    on trusts it (remembered, and its
+//                                    SHA-256 printed as "trusted <sha256>"),
+//                                    off (the default) refuses it
+//   set truststore FILE              the remembered-certificates file
 //   quit                             end the session and exit
 // Names are sent as the bytes given.
 
@@ -91,6 +99,14 @@ public:
                 break;
             case needLocalFile:
                 break; // the remote name, in the current folder
+            case needCertificateTrust:
+                if (trust_) {
+                    PrintLine(QStringLiteral("trusted ") + value);
+                    value = QStringLiteral("Trust");
+                } else {
+                    value.clear();
+                }
+                break;
             default:
                 // No one to ask: give up, as a cancelled prompt does.
                 ftp_.SetRetryLogin(false);
@@ -149,6 +165,23 @@ public:
                 ftp_.SetPassive(on);
             else
                 ftp_.SetCache(on);
+            return -1;
+        }
+        if (verb == "trust") {
+            if (rest != "on" && rest != "off")
+                return Fail("usage: trust on|off");
+            trust_ = rest == "on";
+            return -1;
+        }
+        if (verb == "tls") {
+            if (rest == "off")
+                ftp_.SetTlsMode(tlsOff);
+            else if (rest == "explicit")
+                ftp_.SetTlsMode(tlsExplicit);
+            else if (rest == "implicit")
+                ftp_.SetTlsMode(tlsImplicit);
+            else
+                return Fail("usage: tls off|explicit|implicit");
             return -1;
         }
         if (verb == "type") {
@@ -221,7 +254,8 @@ private:
         if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
             host = host.mid(1, host.size() - 2);
         ftp_.SetServer(host);
-        ftp_.SetPort(args.size() > 1 ? quint16(args.at(1).toUInt()) : quint16(21));
+        const quint16 defaultPort = ftp_.TlsMode() == tlsImplicit ? 990 : 21;
+        ftp_.SetPort(args.size() > 1 ? quint16(args.at(1).toUInt()) : defaultPort);
         ftp_.SetUsername(args.size() > 2 ? QString::fromUtf8(args.at(2)) : QStringLiteral("anonymous"));
         if (args.size() > 3)
             ftp_.SetPassword(QString::fromUtf8(args.at(3)));
@@ -344,6 +378,8 @@ private:
             ftp_.SetNoopInterval(value.toInt());
         else if (name == "initialdir")
             ftp_.SetInitialDirectory(value);
+        else if (name == "truststore")
+            ftp_.SetTrustStorePath(QString::fromLocal8Bit(value));
         else {
             PrintLine(QStringLiteral("error unknown-setting ") + QString::fromUtf8(name));
             return false;
@@ -369,6 +405,7 @@ private:
     int readyEvents_ = 0;
     bool resume_ = true;
     bool overwrite_ = false;
+    bool trust_ = false;
 };
 
 } // namespace
