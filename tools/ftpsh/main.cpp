@@ -11,7 +11,10 @@
 //   cdup                             change to the parent directory
 //   set retries|retryinterval|timeout|noop N
 //   set initialdir DIR
-//   ls                               list the current directory; prints the
+//   ls                               list the current directory; prints
+//                                    where the listing came from, for a
+//                                    server listing "listed with MLSD" or
+//                                    "listed with LIST", then the
 //                                    entries, folders first, one row each:
 //                                    d|f TAB name TAB size TAB date TAB
 //                                    attributes TAB owner TAB group TAB link
@@ -27,6 +30,9 @@
 //   passive on|off                   PASV or PORT data connections
 //   type a|i                         transfer type
 //   cache on|off                     use the listing cache for ls
+//   charset auto|utf-8|gbk           the site's character set for names, for
+//                                    the next open: whether OPTS UTF8 ON is
+//                                    sent, and how names are shown in reports
 //   url ADDRESS                      open an ftp:// address (a file named by
 //                                    it is saved under its name in the
 //                                    current local folder)
@@ -147,6 +153,18 @@ public:
                 ftp_.SetPassive(on);
             else
                 ftp_.SetCache(on);
+            return -1;
+        }
+        if (verb == "charset") {
+            const QByteArray name = rest.toLower();
+            if (name == "auto")
+                ftp_.SetNameCharset(TMFtpNameCharset::Auto);
+            else if (name == "utf-8" || name == "utf8")
+                ftp_.SetNameCharset(TMFtpNameCharset::Utf8);
+            else if (name == "gbk")
+                ftp_.SetNameCharset(TMFtpNameCharset::Gbk);
+            else
+                return Fail("usage: charset auto|utf-8|gbk");
             return -1;
         }
         if (verb == "type") {
@@ -285,6 +303,8 @@ private:
         if (!Simple([&] { ftp_.List(); }))
             return false;
         PrintLine(ftp_.FromCache() ? QStringLiteral("listing from cache") : QStringLiteral("listing from server"));
+        if (!ftp_.FromCache())
+            PrintLine(ftp_.ListedWithMlsd() ? QStringLiteral("listed with MLSD") : QStringLiteral("listed with LIST"));
         PrintEntries(ftp_.FolderList(), 'd');
         PrintEntries(ftp_.FileList(), 'f');
         return true;
