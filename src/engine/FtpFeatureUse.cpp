@@ -4,6 +4,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <iterator>
+
 TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset)
 {
     TFtpFeatureUse use;
@@ -22,6 +25,20 @@ TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Ch
     if (!Offered.Received)
         return use;
     use.Mlsd = Offered.Mlsd;
+    if (use.Mlsd) {
+        static const char *const wanted[] = {"type", "size", "modify", "unix.mode", "unix.owner",
+                                             "unix.group", "unix.ownername", "unix.groupname", "unix.uid", "unix.gid"};
+        QByteArray ask;
+        bool missing = false;
+        for (const QByteArray &fact : Offered.MlstFacts) {
+            if (std::find(std::begin(wanted), std::end(wanted), fact) == std::end(wanted))
+                continue;
+            ask += fact + ';';
+            missing = missing || !Offered.MlstFactsEnabled.contains(fact);
+        }
+        if (missing)
+            use.MlstOptions = ask;
+    }
     use.OptsUtf8 = Offered.Utf8 && Charset != TMFtpNameCharset::Gbk;
     use.Size = Offered.Size;
     use.RestStream = Offered.RestStream;
@@ -33,9 +50,8 @@ TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Ch
 void ApplyOptsUtf8Reply(TFtpFeatureUse &Use, TMFtpNameCharset Charset, bool Accepted)
 {
     Use.Utf8On = Accepted;
-    if (Charset != TMFtpNameCharset::Auto)
-        return;
-    Use.Names = Accepted ? TMFtpNameEncoding::Utf8 : TMFtpNameEncoding::Gbk;
+    if (Charset == TMFtpNameCharset::Auto && Accepted)
+        Use.Names = TMFtpNameEncoding::Utf8;
 }
 
 QString DescribeFeatureUse(const TFtpFeatureUse &Use)

@@ -8,9 +8,13 @@
 //               501, 502, 504) switches the session to LIST for good.
 //   UTF8        "OPTS UTF8 ON" is sent after the login when the server offers
 //               UTF8 and the site's character set is automatic or UTF-8.
+//   MLST facts  when the server can give facts an entry needs (type, size,
+//               modify, UNIX mode, owner and group) but does not give them
+//               all now, "OPTS MLST type;size;...;" asks for them.
 //   names       the site's UTF-8 or GBK wins; automatic means UTF-8 when the
-//               server took OPTS UTF8 ON, GBK when it refused it, and the
-//               old guess from the names in sight when it never offered UTF8.
+//               server took OPTS UTF8 ON, and otherwise the old guess from
+//               the names in sight (GBK as soon as one is not UTF-8): servers
+//               that are always UTF-8 often refuse the command.
 //   SIZE        asked only when FEAT names it (always when there is no FEAT);
 //               a refusal beginning "50" stops it for the session either way.
 //   REST STREAM resume without the "REST 100" probe when FEAT names it; the
@@ -42,6 +46,7 @@ struct TFtpFeatureUse {
     bool Mlsd = false;
     bool OptsUtf8 = false; // send "OPTS UTF8 ON"
     bool Utf8On = false;   // ... and the server took it
+    QByteArray MlstOptions; // "type;size;modify;unix.mode;" for OPTS MLST; empty: not sent
     TMFtpNameEncoding Names = TMFtpNameEncoding::Guess;
     bool Size = true;
     bool RestStream = false;
@@ -55,7 +60,8 @@ struct TFtpFeatureUse {
 TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset);
 
 // The choices once the server has answered "OPTS UTF8 ON": Accepted is a 2xx
-// reply. A refusal leaves UTF-8 names only when the site asks for them.
+// reply. Automatic names become UTF-8 when it was taken, and stay a guess
+// when it was refused.
 void ApplyOptsUtf8Reply(TFtpFeatureUse &Use, TMFtpNameCharset Charset, bool Accepted);
 
 // One line for the session log:

@@ -116,6 +116,12 @@ public:
     // takes effect at the next Login.
     TMFtpNameCharset NameCharset() const { return nameCharset_; }
     void SetNameCharset(TMFtpNameCharset v) { nameCharset_ = v; }
+    // Whether folders may be listed with MLSD when the session uses it (on by
+    // default). Off while a walk must tell links from folders: many servers
+    // follow links in MLSD and show a link to a folder as a folder, which
+    // LIST shows as a link.
+    bool MachineListing() const { return machineListing_; }
+    void SetMachineListing(bool on) { machineListing_ = on; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -306,6 +312,8 @@ private:
     void OnAcctReply(const QByteArray &reply);
     void OnFeatReply(const QByteArray &reply);
     void OnOptsUtf8Reply(const QByteArray &reply);
+    void AskMlstFacts();
+    void OnOptsMlstReply(const QByteArray &reply);
     void ReportFeatureUse();
     void StartRestProbe();
     void StartSystemProbe();
@@ -424,6 +432,7 @@ private:
     bool passive_ = false;
     bool passiveAddressRule_ = true;
     TMFtpNameCharset nameCharset_ = TMFtpNameCharset::Auto;
+    bool machineListing_ = true;
 
     // Listeners
     std::array<TMFtpErrorEvent, MaxListeners> errorListeners_;

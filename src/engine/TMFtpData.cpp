@@ -269,7 +269,7 @@ void TMFtp::OnListingDataReady(const QByteArray &reply)
     listingLineSkipped_ = false;
     ReportInfo(infoListingStart);
     // MLSD lists a folder, not a mask: a mask is always listed with LIST.
-    listingWithMlsd_ = featureUse_.Mlsd && fileMask_.isEmpty();
+    listingWithMlsd_ = featureUse_.Mlsd && machineListing_ && fileMask_.isEmpty();
     if (listingWithMlsd_)
         SendDataCommand("MLSD", FTP_HANDLER(OnListReply));
     else

@@ -288,8 +288,7 @@ void TMFtp::OnFeatReply(const QByteArray &)
         SendCommand("OPTS UTF8 ON", FTP_HANDLER(OnOptsUtf8Reply));
         return;
     }
-    ReportFeatureUse();
-    StartSystemProbe();
+    AskMlstFacts();
 }
 
 void TMFtp::OnOptsUtf8Reply(const QByteArray &reply)
@@ -297,11 +296,30 @@ void TMFtp::OnOptsUtf8Reply(const QByteArray &reply)
     const bool accepted = IsCompletion(reply);
     ApplyOptsUtf8Reply(featureUse_, nameCharset_, accepted);
     if (!accepted) {
-        ReportInfo(infoNote, QStringLiteral("The server refused OPTS UTF8 ON (%1): names are sent in %2")
+        ReportInfo(infoNote, QStringLiteral("The server refused OPTS UTF8 ON (%1): %2")
                                  .arg(platform::decodeRemoteName(FinalReplyLine(reply)),
-                                      featureUse_.Names == TMFtpNameEncoding::Utf8 ? QStringLiteral("UTF-8")
-                                                                                  : QStringLiteral("GBK")));
+                                      featureUse_.Names == TMFtpNameEncoding::Utf8
+                                          ? QStringLiteral("names are sent in UTF-8")
+                                      : featureUse_.Names == TMFtpNameEncoding::Gbk
+                                          ? QStringLiteral("names are sent in GBK")
+                                          : QStringLiteral("names follow the server's listings")));
     }
+    AskMlstFacts();
+}
+
+void TMFtp::AskMlstFacts()
+{
+    if (!featureUse_.MlstOptions.isEmpty()) {
+        SendCommand("OPTS MLST " + featureUse_.MlstOptions, FTP_HANDLER(OnOptsMlstReply));
+        return;
+    }
+    ReportFeatureUse();
+    StartSystemProbe();
+}
+
+// A refusal only means fewer facts: the listing still works.
+void TMFtp::OnOptsMlstReply(const QByteArray &)
+{
     ReportFeatureUse();
     StartSystemProbe();
 }

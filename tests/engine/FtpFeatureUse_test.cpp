@@ -78,7 +78,7 @@ TEST(FtpFeatureUse, OptsUtf8ReplyDecidesAutomaticNamesOnly)
         E names;
     } cases[] = {
         {C::Auto, true, E::Utf8},
-        {C::Auto, false, E::Gbk},
+        {C::Auto, false, E::Guess}, // servers that are always UTF-8 refuse it too
         {C::Utf8, true, E::Utf8},
         {C::Utf8, false, E::Utf8}, // the site says UTF-8: a refusal changes nothing
     };
@@ -90,6 +90,27 @@ TEST(FtpFeatureUse, OptsUtf8ReplyDecidesAutomaticNamesOnly)
     }
 }
 
+// Facts an entry needs that the server can give but does not give now are
+// asked for with OPTS MLST; facts of no use here are not.
+TEST(FtpFeatureUse, MissingMlstFactsAreAskedFor)
+{
+    const struct {
+        const char *feat;
+        const char *options;
+    } cases[] = {
+        {"211-Features:\r\n MLST type*;size*;modify*;\r\n211 End\r\n", ""},
+        {"211-Features:\r\n MLST type*;perm*;size*;modify*;unique*;unix.mode;unix.uid;unix.gid;\r\n211 End\r\n",
+         "type;size;modify;unix.mode;unix.uid;unix.gid;"},
+        {"211-Features:\r\n MLST Type*;Size;Modify*;Perm;\r\n211 End\r\n", "type;size;modify;"},
+        {"211-Features:\r\n MLSD\r\n211 End\r\n", ""},
+        {"211-Features:\r\n SIZE\r\n211 End\r\n", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DecideFeatureUse(ParseFeatReply(QByteArrayView(c.feat)), TMFtpNameCharset::Auto).MlstOptions,
+                  QByteArray(c.options))
+            << c.feat;
+}
+
 TEST(FtpFeatureUse, DescribedInOneLine)
 {
     TFtpFeatureUse use = DecideFeatureUse(ParseFeatReply(QByteArrayView(FullFeat)), TMFtpNameCharset::Auto);
@@ -98,6 +119,9 @@ TEST(FtpFeatureUse, DescribedInOneLine)
     use = DecideFeatureUse(ParseFeatReply(QByteArrayView("211-Features:\r\n UTF8\r\n211 End\r\n")),
                            TMFtpNameCharset::Gbk);
     EXPECT_EQ(DescribeFeatureUse(use), QStringLiteral("Using LIST, GBK names"));
+    use = DecideFeatureUse(ParseFeatReply(QByteArrayView("211-Features:\r\n MLSD\r\n211 End\r\n")),
+                           TMFtpNameCharset::Auto);
+    EXPECT_EQ(DescribeFeatureUse(use), QStringLiteral("Using MLSD, names as listed"));
 }
 
 TEST(FtpFeatureUse, MlsdRefusalsAreTheNotImplementedReplies)

@@ -19,7 +19,7 @@ using testsupport::waitUntil;
 
 namespace {
 
-const QByteArray ModernFeat = "211-Features:\r\n MLST type*;size*;modify*;UNIX.mode;\r\n UTF8\r\n SIZE\r\n"
+const QByteArray ModernFeat = "211-Features:\r\n MLST type*;size*;modify*;UNIX.mode*;\r\n UTF8\r\n SIZE\r\n"
                               " REST STREAM\r\n EPSV\r\n211 End\r\n";
 
 const QByteArray ListLines = "drwxr-xr-x   2 u g 4096 Jan 01  2020 sub\r\n"
@@ -116,11 +116,13 @@ TEST_F(FeaturesTest, ServerWithoutFeatGetsTheOldCommandsForEveryCharset)
 
 TEST_F(FeaturesTest, ModernServerIsSwitchedToUtf8AndListedWithMlsd)
 {
-    server.setReply("FEAT", ModernFeat);
-    server.setReply("OPTS", "200 UTF8 set to on.\r\n");
+    QByteArray feat = ModernFeat;
+    feat.replace("UNIX.mode*;", "UNIX.mode;perm*;"); // the mode is given only when asked for
+    server.setReply("FEAT", feat);
+    server.setReply("OPTS", "200 OK.\r\n");
     LogIn();
-    EXPECT_EQ(server.commands().mid(0, 6),
-              (QList<QByteArray>{"USER user", "PASS secret", "FEAT", "OPTS UTF8 ON", "SYST", "PWD"}));
+    EXPECT_EQ(server.commands().mid(0, 7), (QList<QByteArray>{"USER user", "PASS secret", "FEAT", "OPTS UTF8 ON",
+                                                              "OPTS MLST type;size;modify;unix.mode;", "SYST", "PWD"}));
     EXPECT_TRUE(ftp.CanResume()); // REST STREAM: no probe
     EXPECT_EQ(int(ftp.FeatureUse().Names), int(TMFtpNameEncoding::Utf8));
     EXPECT_EQ(Notes(QStringLiteral("Using MLSD, UTF-8 names, SIZE, REST STREAM, EPSV")), 1) << rec.dump().toStdString();
@@ -143,7 +145,7 @@ TEST_F(FeaturesTest, RefusedOptsUtf8IsLoggedAndDecidesTheNames)
         bool optsSent;
         TMFtpNameEncoding names;
     } cases[] = {
-        {TMFtpNameCharset::Auto, true, TMFtpNameEncoding::Gbk},
+        {TMFtpNameCharset::Auto, true, TMFtpNameEncoding::Guess},
         {TMFtpNameCharset::Utf8, true, TMFtpNameEncoding::Utf8},
         {TMFtpNameCharset::Gbk, false, TMFtpNameEncoding::Gbk},
     };
@@ -167,6 +169,7 @@ TEST_F(FeaturesTest, RefusedOptsUtf8IsLoggedAndDecidesTheNames)
         EXPECT_FALSE(engine.FeatureUse().Utf8On);
         const bool refusalLogged = log.dump().contains(QStringLiteral("The server refused OPTS UTF8 ON (501 Invalid argument.)"));
         EXPECT_EQ(refusalLogged, c.optsSent) << log.dump().toStdString();
+        // A guess in the UTF-8 folder "/" with nothing listed yet is UTF-8.
         EXPECT_EQ(engine.EncodeName(typed),
                   c.names == TMFtpNameEncoding::Gbk ? platform::toGbk(typed) : typed.toUtf8());
     }
