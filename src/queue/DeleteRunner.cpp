@@ -76,7 +76,7 @@ void TTransferRunner::DeleteSelection(const QList<QByteArray> &folders, const QL
     engine_.SetMachineListing(false);
     refusals_ = 0;
     refusalSlot_ = engine_.AddErrorListener([this](QObject *, FtpError, const QString &) { ++refusals_; });
-    if (engine_.ListedWithMlsd() && SessionAlive()) {
+    if (engine_.FeatureUse().Mlsd && SessionAlive()) {
         engine_.List();
         Wait();
     }
