@@ -89,9 +89,13 @@ int DateNumber(const QDate &date)
 
 } // namespace
 
-QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory)
+QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory,
+                    QByteArrayView variant)
 {
-    QByteArray key = Escaped(server.toUtf8()) + '[' + QByteArray::number(port) + "]-";
+    QByteArray key = Escaped(server.toUtf8()) + '[' + QByteArray::number(port);
+    if (!variant.isEmpty())
+        key += '+' + Escaped(variant.toByteArray());
+    key += "]-";
     if (!IsAnonymousUser(user))
         key += '(' + Escaped(user.toUtf8()) + ")-";
     key += Escaped(directory);
@@ -101,12 +105,12 @@ QByteArray CacheKey(const QString &server, int port, const QString &user, const 
 }
 
 QByteArray CacheFilePath(const QString &folder, const QString &server, int port, const QString &user,
-                         const QByteArray &directory, Kind kind)
+                         const QByteArray &directory, Kind kind, QByteArrayView variant)
 {
     QByteArray path = QFile::encodeName(folder);
     if (!path.endsWith('/'))
         path += '/';
-    return path + CacheKey(server, port, user, directory) + ".cache" + char(kind);
+    return path + CacheKey(server, port, user, directory, variant) + ".cache" + char(kind);
 }
 
 int TodayNumber()

@@ -27,11 +27,14 @@ enum Kind : char {
 // ')', '[', ']', control bytes) is written "%XX" (upper-case hex), so distinct
 // folders never share a file. A key longer than 200 bytes keeps its first 160
 // bytes, then "~" and the SHA-1 of the whole key in hex.
-QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory);
+// A variant (letters only) follows the port: "[21+utf8]", for listings
+// taken in another name encoding of the same server.
+QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory,
+                    QByteArrayView variant = {});
 
 // folder + "/" + key + ".cache" + kind, as a native path.
 QByteArray CacheFilePath(const QString &folder, const QString &server, int port, const QString &user,
-                         const QByteArray &directory, Kind kind);
+                         const QByteArray &directory, Kind kind, QByteArrayView variant = {});
 
 // The date as year * 10000 + month * 100 + day.
 int TodayNumber();

@@ -36,6 +36,7 @@
 // file has arrived; any failure removes it and leaves the old file as it was.
 
 #include "engine/FtpDataRules.h"
+#include "engine/FtpFeatureUse.h"
 #include "engine/FtpReplyAssembler.h"
 #include "engine/FtpTypes.h"
 #include "engine/TMSocket.h"
@@ -130,6 +131,16 @@ public:
     // SHA-256 fingerprints. Empty otherwise; cleared at each attempt.
     QString ChangedCertificateTrusted() const { return changedTrusted_; }
     QString ChangedCertificateShown() const { return changedShown_; }
+    // The site's character set for remote names (automatic by default);
+    // takes effect at the next Login.
+    TMFtpNameCharset NameCharset() const { return nameCharset_; }
+    void SetNameCharset(TMFtpNameCharset v) { nameCharset_ = v; }
+    // Whether folders may be listed with MLSD when the session uses it (on by
+    // default). Off while a walk must tell links from folders: many servers
+    // follow links in MLSD and show a link to a folder as a folder, which
+    // LIST shows as a link.
+    bool MachineListing() const { return machineListing_; }
+    void SetMachineListing(bool on) { machineListing_ = on; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -140,6 +151,9 @@ public:
     // Deletes every listing cache file (the main window does this at the
     // start and end of each session).
     void EmptyCache();
+    // The listing cache file of a folder of this session: kind 'd' for its
+    // folders, 'f' for its files.
+    QByteArray ListingCacheFile(const QByteArray &directory, char kind) const { return CachePath(directory, kind); }
 
     // ---- Published events (called before the listeners) ----
     TMFtpInfoEvent OnFtpInfo;
@@ -185,6 +199,18 @@ public:
     // What the server answered to FEAT after the login (Received false when
     // it does not know FEAT); empty before a login.
     const TFtpFeatures &Features() const { return features_; }
+    // What this session uses of them (FtpFeatureUse.h); decided after FEAT
+    // and OPTS UTF8, reset at every login attempt.
+    const TFtpFeatureUse &FeatureUse() const { return featureUse_; }
+    // Whether the last network listing was an MLSD one.
+    bool ListedWithMlsd() const { return listedWithMlsd_; }
+    // A remote name (the server's bytes) for display, by the site's
+    // character set.
+    QString DecodeName(const QByteArray &bytes) const { return DecodeRemoteName(bytes, nameCharset_); }
+    // A name the user typed or a local file's name as the server's bytes,
+    // in the session's name encoding; without one decided, GBK when the
+    // current folder or a listed name is not UTF-8, UTF-8 otherwise.
+    QByteArray EncodeName(const QString &text) const;
     QByteArray CurrentDirectory() const { return currentDirectory_; }
     QString LocalFile() const { return localFile_; }
     QByteArray RemoteFile() const { return remoteFile_; }
@@ -313,6 +339,11 @@ private:
     void OnPassReply(const QByteArray &reply);
     void OnAcctReply(const QByteArray &reply);
     void OnFeatReply(const QByteArray &reply);
+    void OnOptsUtf8Reply(const QByteArray &reply);
+    void AskMlstFacts();
+    void OnOptsMlstReply(const QByteArray &reply);
+    void ReportFeatureUse();
+    void StartRestProbe();
     void StartSystemProbe();
     void OnSystReply(const QByteArray &reply);
     void OnRestProbeReply(const QByteArray &reply);
@@ -441,6 +472,8 @@ private:
     bool dataProtected_ = false;   // PBSZ and PROT have been answered
     quint64 handshakeSerial_ = 0;
     quint64 dataHandshakeSerial_ = 0;
+    TMFtpNameCharset nameCharset_ = TMFtpNameCharset::Auto;
+    bool machineListing_ = true;
 
     // Listeners
     std::array<TMFtpErrorEvent, MaxListeners> errorListeners_;
@@ -509,6 +542,7 @@ private:
     int connectAddressIndex_ = 0;
     bool sizeSupported_ = true;
     TFtpFeatures features_;
+    TFtpFeatureUse featureUse_;
     int urlState_ = 0;
     QByteArray currentType_;
 
@@ -548,6 +582,8 @@ private:
     QByteArray ioBuffer_;
     ListingLineSplitter dataBuffer_;
     bool listingLineSkipped_ = false;
+    bool listingWithMlsd_ = false; // the listing under way
+    bool listedWithMlsd_ = false;
     TListingParser listingParser_;
     TMFtpFileInfoList fileList_;
     TMFtpFileInfoList folderList_;

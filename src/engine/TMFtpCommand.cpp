@@ -31,7 +31,7 @@ void TMFtp::SendLine(const QByteArray &command, ReplyHandler handler, bool logge
 {
     logReplies_ = logged;
     if (logged)
-        ReportInfo(infoCommand, platform::decodeRemoteName(command));
+        ReportInfo(infoCommand, DecodeName(command));
     if (command.contains('\r') || command.contains('\n') || command.contains('\0')) {
         // A name holding a line break would end the command early and let
         // the rest run as a command of its own; the server never sees it.
@@ -80,7 +80,7 @@ void TMFtp::ControlRead()
         if (logReplies_) {
             QByteArray shown = chunk;
             shown.replace('\0', "");
-            ReportInfo(infoReplyText, platform::decodeRemoteName(shown) + QLatin1Char(' '));
+            ReportInfo(infoReplyText, DecodeName(shown) + QLatin1Char(' '));
             if (connection != controlSerial_)
                 return;
         }
@@ -145,7 +145,7 @@ void TMFtp::FatalError(FtpError error)
     // A refusal has no text of its own; the server's words say why
     // ("530 Login incorrect.").
     if (errorText_.isEmpty() && (error == errorLoginFailed || error == errorServerRefused))
-        errorText_ = platform::decodeRemoteName(FinalReplyLine(lastReply_));
+        errorText_ = DecodeName(FinalReplyLine(lastReply_));
     ReportError(error);
     AbandonTransfer();
     if (SocketConnected()) {

@@ -276,7 +276,7 @@ void TMFtp::SendDataCommand(const QByteArray &command, ReplyHandler handler)
 void TMFtp::ReportDataCommandRefused(const QByteArray &reply)
 {
     if (reply.startsWith("425") || reply.startsWith("426")) {
-        errorText_ = platform::decodeRemoteName(reply);
+        errorText_ = DecodeName(reply);
         ReportError(errorDataConnection);
         return;
     }
@@ -333,7 +333,12 @@ void TMFtp::OnListingDataReady(const QByteArray &reply)
     dataBuffer_.clear();
     listingLineSkipped_ = false;
     ReportInfo(infoListingStart);
-    SendDataCommand(fileMask_.isEmpty() ? QByteArray("LIST") : "LIST " + fileMask_, FTP_HANDLER(OnListReply));
+    // MLSD lists a folder, not a mask: a mask is always listed with LIST.
+    listingWithMlsd_ = featureUse_.Mlsd && machineListing_ && fileMask_.isEmpty();
+    if (listingWithMlsd_)
+        SendDataCommand("MLSD", FTP_HANDLER(OnListReply));
+    else
+        SendDataCommand(fileMask_.isEmpty() ? QByteArray("LIST") : "LIST " + fileMask_, FTP_HANDLER(OnListReply));
 }
 
 void TMFtp::OnListReply(const QByteArray &reply)
@@ -351,6 +356,16 @@ void TMFtp::OnListReply(const QByteArray &reply)
         return;
     }
     CloseDataSockets();
+    if (listingWithMlsd_ && IsMlsdRefusal(reply)) {
+        // The server offered MLSD but does not take it: LIST from now on.
+        featureUse_.Mlsd = false;
+        listingWithMlsd_ = false;
+        ReportInfo(infoNote, QStringLiteral("MLSD refused: listing with LIST for the rest of the session"));
+        dataCommandSent_ = false;
+        dataReadyHandler_ = FTP_HANDLER(OnListingDataReady);
+        PrepareDataConnection();
+        return;
+    }
     ReportDataCommandRefused(reply);
     PostReady();
 }
@@ -393,12 +408,13 @@ void TMFtp::ReportSkippedListingLine()
 void TMFtp::ListingLine(const QByteArray &line)
 {
     try {
-        ReportInfo(infoListingLine, platform::decodeRemoteName(line));
+        ReportInfo(infoListingLine, DecodeName(line));
         const TListingLineResult result =
-            listingParser_.AddListingLine(serverType_, line, pendingFolderList_, pendingFileList_);
+            listingWithMlsd_ ? listingParser_.AddMlsdLine(line, pendingFolderList_, pendingFileList_)
+                             : listingParser_.AddListingLine(serverType_, line, pendingFolderList_, pendingFileList_);
         if (result == llFolder) {
             const QByteArrayView name = pendingFolderList_.FileName(pendingFolderList_.Count() - 1);
-            ReportInfo(infoDirectoryFound, platform::decodeRemoteName(name.toByteArray()));
+            ReportInfo(infoDirectoryFound, DecodeName(name.toByteArray()));
         }
     } catch (const std::exception &) {
         // this line only

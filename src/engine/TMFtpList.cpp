@@ -4,12 +4,34 @@
 
 #include "engine/FtpCache.h"
 #include "engine/TMFtpInternal.h"
+#include "platform/TextCodec.h"
+
+#include <algorithm>
 
 using namespace ftp;
 
 QByteArray TMFtp::CachePath(const QByteArray &directory, char kind) const
 {
-    return ftpcache::CacheFilePath(cacheFolder_, Server(), Port(), username_, directory, ftpcache::Kind(kind));
+    // A server switched to UTF-8 may spell the same folder's names in other
+    // bytes than it does otherwise: its listings are kept apart.
+    return ftpcache::CacheFilePath(cacheFolder_, Server(), Port(), username_, directory, ftpcache::Kind(kind),
+                                   featureUse_.Utf8On ? QByteArrayView("utf8") : QByteArrayView());
+}
+
+QByteArray TMFtp::EncodeName(const QString &text) const
+{
+    if (featureUse_.Names != TMFtpNameEncoding::Guess)
+        return EncodeRemoteName(text, featureUse_.Names);
+    bool gbk = !platform::isValidUtf8(currentDirectory_);
+    const TMFtpFileInfoList *lists[] = {&folderList_, &fileList_};
+    for (const TMFtpFileInfoList *list : lists) {
+        const int n = std::min(list->Count(), 64);
+        for (int i = 0; i < n && !gbk; ++i) {
+            const QByteArrayView name = list->FileName(i);
+            gbk = !platform::isValidUtf8(QByteArray(name.data(), name.size()));
+        }
+    }
+    return EncodeRemoteName(text, gbk ? TMFtpNameEncoding::Gbk : TMFtpNameEncoding::Utf8);
 }
 
 void TMFtp::List()
@@ -43,6 +65,7 @@ void TMFtp::HandleListingReady()
 {
     if (fromCache_)
         return;
+    listedWithMlsd_ = listingWithMlsd_;
     std::swap(fileList_, pendingFileList_);
     std::swap(folderList_, pendingFolderList_);
     pendingFileList_.Clear();

@@ -61,6 +61,7 @@ void TMFtp::StartAttempt()
     sizeSupported_ = true;
     noopSupported_ = true;
     features_ = TFtpFeatures();
+    featureUse_ = DecideFeatureUse(features_, nameCharset_);
     currentType_.clear();
     replies_.reset();
     aborReplyOwed_ = false;
@@ -457,7 +458,65 @@ void TMFtp::OnFeatReply(const QByteArray &)
                                  (names.isEmpty() ? QStringLiteral("none")
                                                   : QString::fromLatin1(names.join(' '))));
     }
+    featureUse_ = DecideFeatureUse(features_, nameCharset_);
+    if (featureUse_.FeaturesKnown)
+        sizeSupported_ = featureUse_.Size;
+    if (featureUse_.OptsUtf8) {
+        SendCommand("OPTS UTF8 ON", FTP_HANDLER(OnOptsUtf8Reply));
+        return;
+    }
+    AskMlstFacts();
+}
+
+void TMFtp::OnOptsUtf8Reply(const QByteArray &reply)
+{
+    const bool accepted = IsCompletion(reply);
+    ApplyOptsUtf8Reply(featureUse_, nameCharset_, accepted);
+    if (!accepted) {
+        ReportInfo(infoNote, QStringLiteral("The server refused OPTS UTF8 ON (%1): %2")
+                                 .arg(platform::decodeRemoteName(FinalReplyLine(reply)),
+                                      featureUse_.Names == TMFtpNameEncoding::Utf8
+                                          ? QStringLiteral("names are sent in UTF-8")
+                                      : featureUse_.Names == TMFtpNameEncoding::Gbk
+                                          ? QStringLiteral("names are sent in GBK")
+                                          : QStringLiteral("names follow the server's listings")));
+    }
+    AskMlstFacts();
+}
+
+void TMFtp::AskMlstFacts()
+{
+    if (!featureUse_.MlstOptions.isEmpty()) {
+        SendCommand("OPTS MLST " + featureUse_.MlstOptions, FTP_HANDLER(OnOptsMlstReply));
+        return;
+    }
+    ReportFeatureUse();
     StartSystemProbe();
+}
+
+// A refusal only means fewer facts: the listing still works.
+void TMFtp::OnOptsMlstReply(const QByteArray &)
+{
+    ReportFeatureUse();
+    StartSystemProbe();
+}
+
+void TMFtp::ReportFeatureUse()
+{
+    if (featureUse_.FeaturesKnown)
+        ReportInfo(infoNote, DescribeFeatureUse(featureUse_));
+}
+
+// "REST 100" finds out whether the server resumes, unless its FEAT said so.
+void TMFtp::StartRestProbe()
+{
+    if (featureUse_.RestStream) {
+        canResume_ = true;
+        ReportInfo(infoResumeSupported, QStringLiteral("This site can resume broken downloads/uploads"));
+        StartNavigation();
+        return;
+    }
+    SendCommand("REST 100", FTP_HANDLER(OnRestProbeReply));
 }
 
 void TMFtp::StartSystemProbe()
@@ -465,13 +524,13 @@ void TMFtp::StartSystemProbe()
     if (serverType_ == ftpstAutoDetect)
         SendCommand("SYST", FTP_HANDLER(OnSystReply));
     else
-        SendCommand("REST 100", FTP_HANDLER(OnRestProbeReply));
+        StartRestProbe();
 }
 
 void TMFtp::OnSystReply(const QByteArray &reply)
 {
     serverType_ = ServerTypeFromSyst(reply);
-    SendCommand("REST 100", FTP_HANDLER(OnRestProbeReply));
+    StartRestProbe();
 }
 
 void TMFtp::OnRestProbeReply(const QByteArray &reply)

@@ -32,11 +32,26 @@ QString StripScheme(const QString &server)
     return at < 0 ? server : server.mid(at + 3);
 }
 
-// Folders the user typed go to the server as UTF-8, the encoding that names
-// shown in the remote views are decoded from first.
-QByteArray remotePathBytes(const QString &path)
+TMFtpNameCharset engineCharset(sites::NameCharset charset)
 {
-    return path.toUtf8();
+    switch (charset) {
+    case sites::NameCharset::Utf8:
+        return TMFtpNameCharset::Utf8;
+    case sites::NameCharset::Gbk:
+        return TMFtpNameCharset::Gbk;
+    case sites::NameCharset::Auto:
+        break;
+    }
+    return TMFtpNameCharset::Auto;
+}
+
+// Folders the user typed go to the server in the site's character set;
+// without one as UTF-8, the encoding that names shown in the remote views
+// are decoded from first.
+QByteArray remotePathBytes(const QString &path, sites::NameCharset charset)
+{
+    return EncodeRemoteName(path, charset == sites::NameCharset::Gbk ? TMFtpNameEncoding::Gbk
+                                                                    : TMFtpNameEncoding::Utf8);
 }
 
 } // namespace
@@ -66,7 +81,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
         else if (mftp1_->Connected())
             mftp1_->Close();
         deliverEngineMessages();
-        mftp1_->SetInitialDirectory(remotePathBytes(request.urlPath));
+        mftp1_->SetInitialDirectory(remotePathBytes(request.urlPath, request.options.charset));
     }
 
     if (mftp1_->Connected()) {
@@ -98,7 +113,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
         setLocalPath(request.localFolder);
 
     if (!request.remoteFolder.isEmpty())
-        mftp1_->SetInitialDirectory(remotePathBytes(request.remoteFolder));
+        mftp1_->SetInitialDirectory(remotePathBytes(request.remoteFolder, request.options.charset));
 
     mftp1_->SetServer(StripScheme(request.server));
 
@@ -120,6 +135,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
     case sites::TlsMode::Explicit: mftp1_->SetTlsMode(tlsExplicit); break;
     case sites::TlsMode::Implicit: mftp1_->SetTlsMode(tlsImplicit); break;
     }
+    mftp1_->SetNameCharset(engineCharset(request.options.charset));
 
     remoteList_->setFocus();
     mftp1_->Login();
@@ -190,7 +206,7 @@ sites::SiteURLSource TMainForm::siteURLSource() const
     source.server = mftp1_->Server();
     source.userName = mftp1_->Username();
     source.password = mftp1_->Password();
-    source.currentDirectory = platform::decodeRemoteName(mftp1_->CurrentDirectory());
+    source.currentDirectory = mftp1_->DecodeName(mftp1_->CurrentDirectory());
     return source;
 }
 

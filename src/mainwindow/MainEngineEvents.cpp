@@ -90,15 +90,15 @@ void TMainForm::onLoggedIn()
     remoteFolderBox_->clear();
     ListCurrentFolder();
     remoteFolderNames_.clear();
-    remoteFolderNames_.insert(platform::decodeRemoteName(mftp1_->CurrentDirectory()), mftp1_->CurrentDirectory());
-    AddRemoteDirHistory(platform::decodeRemoteName(mftp1_->CurrentDirectory()));
+    remoteFolderNames_.insert(mftp1_->DecodeName(mftp1_->CurrentDirectory()), mftp1_->CurrentDirectory());
+    AddRemoteDirHistory(mftp1_->DecodeName(mftp1_->CurrentDirectory()));
     setServerCaption(mftp1_->Server());
 }
 
 void TMainForm::onDirectoryChanged()
 {
     ListCurrentFolder();
-    const QString folder = platform::decodeRemoteName(mftp1_->CurrentDirectory());
+    const QString folder = mftp1_->DecodeName(mftp1_->CurrentDirectory());
     remoteFolderNames_.insert(folder, mftp1_->CurrentDirectory());
     if (runner_->state().mode != omIdle)
         remoteFolderBox_->setEditText(folder);

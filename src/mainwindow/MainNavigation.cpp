@@ -114,18 +114,20 @@ void TMainForm::remoteFolderBoxEntered(const QString &text)
     waitEngine(*mftp1_);
     // A refused folder: the engine has logged why; the box shows where we are.
     if (!mftp1_->ChangeDirOK() && mftp1_->Connected())
-        remoteFolderBox_->setEditText(platform::decodeRemoteName(mftp1_->CurrentDirectory()));
+        remoteFolderBox_->setEditText(mftp1_->DecodeName(mftp1_->CurrentDirectory()));
     remoteList()->setFocus();
 }
 
 // A folder the box has shown goes back as the server sent it; a typed one in
-// the encoding the server uses for the current folder (GBK when its name is
-// not UTF-8).
+// the session's name encoding, or without one in the encoding the server
+// uses for the current folder (GBK when its name is not UTF-8).
 QByteArray TMainForm::remoteFolderBytes(const QString &text) const
 {
     const auto known = remoteFolderNames_.constFind(text);
     if (known != remoteFolderNames_.cend())
         return known.value();
+    if (mftp1_->FeatureUse().Names != TMFtpNameEncoding::Guess)
+        return mftp1_->EncodeName(text);
     if (!platform::isValidUtf8(mftp1_->CurrentDirectory()))
         return platform::toGbk(text);
     return text.toUtf8();

@@ -178,7 +178,7 @@ void TMainForm::RemoteFileReNameClick()
     for (const QByteArray &caption : captions) {
         if (!mftp1_->Connected())
             break;
-        const QString shown = platform::decodeRemoteName(caption);
+        const QString shown = mftp1_->DecodeName(caption);
         for (;;) {
             const std::optional<QString> answer = ui::AskText(
                 this, ui::pick("远程重命名", "遠程重命名"), ui::pick("请输入新文件名称.", "請輸入新文件名稱."), shown);
@@ -190,9 +190,11 @@ void TMainForm::RemoteFileReNameClick()
             }
             if (!mftp1_->Connected())
                 break;
-            // A name the server spells in GBK gets its new name in GBK.
-            const QByteArray newName =
-                platform::isValidUtf8(caption) ? runner_->TypedRemoteName(*answer) : platform::toGbk(*answer);
+            // Without a name encoding for the session, a name the server
+            // spells in GBK gets its new name in GBK.
+            const bool guess = mftp1_->FeatureUse().Names == TMFtpNameEncoding::Guess;
+            const QByteArray newName = !guess || platform::isValidUtf8(caption) ? runner_->TypedRemoteName(*answer)
+                                                                               : platform::toGbk(*answer);
             mftp1_->RenameFile(caption, newName);
             mftp1_->WaitUntilIdle();
             started = true;
@@ -212,7 +214,7 @@ void TMainForm::RemoteFileMoveClick()
     if (captions.isEmpty())
         return;
     setOperationMode(omMove);
-    const QString current = platform::decodeRemoteName(mftp1_->CurrentDirectory());
+    const QString current = mftp1_->DecodeName(mftp1_->CurrentDirectory());
     const std::optional<QString> answer =
         ui::AskText(this, ui::pick("移动文件", "移動文件"), ui::pick("将文件移动到...", "將文件移動到..."), current);
     if (answer && !answer->isEmpty() && withoutTrailingSlash(*answer) != withoutTrailingSlash(current)
@@ -239,9 +241,9 @@ void TMainForm::RemoteFileDeleteClick()
     if (count == 1) {
         question = folders.isEmpty()
                        ? ui::pick("   您是否确定要删除“%1”文件？", "   您是否確定要刪除“%1”文件？")
-                             .arg(platform::decodeRemoteName(files.first()))
+                             .arg(mftp1_->DecodeName(files.first()))
                        : ui::pick("   您是否确定要删除“%1”目录？", "   您是否確定要刪除“%1”目錄？")
-                             .arg(platform::decodeRemoteName(folders.first()));
+                             .arg(mftp1_->DecodeName(folders.first()));
     } else {
         question = ui::pick("   您是否确定要删除 %1 个选定的文件或目录？", "   您是否確定要刪除 %1 個選定的文件或目錄？")
                        .arg(count);
@@ -267,7 +269,7 @@ void TMainForm::RemoteFileExecuteClick()
         listedSize = QByteArray(size.data(), size.size()).toLongLong();
     }
     runner_->DownloadSelection({}, files, local);
-    const QString localName = queue::TTransferRunner::SafeLocalName(name);
+    const QString localName = queue::TTransferRunner::SafeLocalName(name, mftp1_->NameCharset());
     if (localName.isEmpty() || listedSize <= 0)
         return;
     const QString path = queue::TTransferRunner::LocalJoin(local, localName);
@@ -295,7 +297,7 @@ void TMainForm::RemoteFilePropertyClick()
     if (folders.size() + files.size() == 1) {
         const bool folder = !folders.isEmpty();
         const QByteArray caption = folder ? folders.first() : files.first();
-        const QString name = platform::decodeRemoteName(caption);
+        const QString name = mftp1_->DecodeName(caption);
         form.SetItemName(name);
         form.SetSizeText(sizePrefix);
         form.SetDateText(datePrefix);
@@ -332,7 +334,7 @@ void TMainForm::RemoteFilePropertyClick()
                 attributes << listedField(fileList, index, fiAttributes);
         form.SetPermissionText(MergedPermissions(attributes));
     }
-    form.SetLocationText(ui::pick("位置：", "位置：") + platform::decodeRemoteName(mftp1_->CurrentDirectory()));
+    form.SetLocationText(ui::pick("位置：", "位置：") + mftp1_->DecodeName(mftp1_->CurrentDirectory()));
 
     if (form.Open() != QDialog::Accepted || !form.Changed())
         return;

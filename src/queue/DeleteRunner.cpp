@@ -70,8 +70,16 @@ void TTransferRunner::DeleteSelection(const QList<QByteArray> &folders, const QL
     state_.StopRequested = false;
     const bool cache = engine_.Cache();
     engine_.SetCache(false);
+    // Links must show as links, never as folders to descend into: the walk
+    // lists with LIST, starting with the folder the selection came from.
+    const bool machineListing = engine_.MachineListing();
+    engine_.SetMachineListing(false);
     refusals_ = 0;
     refusalSlot_ = engine_.AddErrorListener([this](QObject *, FtpError, const QString &) { ++refusals_; });
+    if (engine_.FeatureUse().Mlsd && SessionAlive()) {
+        engine_.List();
+        Wait();
+    }
 
     try {
         for (const QByteArray &folder : folders) {
@@ -94,6 +102,7 @@ void TTransferRunner::DeleteSelection(const QList<QByteArray> &folders, const QL
     if (refusalSlot_ >= 0)
         engine_.RemoveErrorListener(refusalSlot_);
     refusalSlot_ = -1;
+    engine_.SetMachineListing(machineListing);
     engine_.SetCache(cache);
     host_.RefreshRemoteList(false);
     host_.SetLogEnabled(true);

@@ -119,6 +119,14 @@ bool TTransferRunner::DownloadFolder(const QByteArray &remotePath, const QString
         QList<QByteArray> &list;
         ~ClearVisited() { list.clear(); }
     } clearVisited{state_.VisitedFolders};
+    // The walk lists with LIST, where links show as links and their loops
+    // can be cut (many servers follow links in MLSD listings).
+    struct ListLinksAsLinks {
+        TMFtp &engine;
+        bool was;
+        ~ListLinksAsLinks() { engine.SetMachineListing(was); }
+    } listLinks{engine_, engine_.MachineListing()};
+    engine_.SetMachineListing(false);
 
     if (state_.StopRequested)
         return false;

@@ -26,7 +26,7 @@ TTransferRunner::TTransferRunner(TMFtp &engine, TQueueModel &queue, TransferHost
 
 // ---- names and paths ----
 
-QString TTransferRunner::SafeLocalName(const QByteArray &remoteName)
+QString TTransferRunner::SafeLocalName(const QByteArray &remoteName, TMFtpNameCharset charset)
 {
     if (remoteName.isEmpty() || remoteName == "." || remoteName == "..")
         return QString();
@@ -35,7 +35,7 @@ QString TTransferRunner::SafeLocalName(const QByteArray &remoteName)
         if (c == '/' || c == '\\' || u < 0x20 || u == 0x7f)
             return QString();
     }
-    const QString name = platform::decodeRemoteName(remoteName);
+    const QString name = DecodeRemoteName(remoteName, charset);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/'))
         || name.contains(QLatin1Char('\\')))
         return QString();
@@ -80,7 +80,7 @@ QString TTransferRunner::LocalJoin(const QString &folder, const QString &name)
 
 QString TTransferRunner::LocalNameOrLog(const QByteArray &remoteName)
 {
-    const QString name = SafeLocalName(remoteName);
+    const QString name = SafeLocalName(remoteName, engine_.NameCharset());
     if (name.isEmpty()) {
         host_.LogError(pick(host_.UseSimplified(), "跳过不安全的远程名称“%1”：它不能用作本地文件名。",
                             "跳過不安全的遠程名稱“%1”：它不能用作本地文件名。")

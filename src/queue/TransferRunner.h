@@ -17,6 +17,7 @@
 // change of folder (its OnDirectoryChanged handler), so that when the engine
 // is idle again FileList and FolderList describe the folder it is in.
 
+#include "engine/FtpFeatureUse.h"
 #include "queue/OperationMode.h"
 #include "queue/QueueModel.h"
 
@@ -138,8 +139,7 @@ public:
     // removes its subfolders, then goes up with CDUP. True when the folder
     // was left empty.
     bool DeleteFolderContents(bool first);
-    // A name typed by the user, encoded as the server spells the names of
-    // the current folder (see RemoteNameFor).
+    // A name typed by the user as the server's bytes (see RemoteNameFor).
     QByteArray TypedRemoteName(const QString &name) const { return RemoteNameFor(name); }
 
 private:
@@ -161,7 +161,7 @@ public:
     // The local name for a remote name: refused (empty) when the name is
     // empty, "." or "..", or holds "/", "\" or a control character, so a
     // name from a listing never leads outside the chosen local folder.
-    static QString SafeLocalName(const QByteArray &remoteName);
+    static QString SafeLocalName(const QByteArray &remoteName, TMFtpNameCharset charset = TMFtpNameCharset::Auto);
     // The part after the last "/" of an absolute path; the whole text otherwise.
     static QByteArray LastRemoteComponent(const QByteArray &path);
     // The part before the last "/" ("/" for an item of the root; empty
@@ -192,8 +192,9 @@ private:
     bool EndEntry(TQueueModel::Id entry, bool ok);
     QString Transferring() const;
     QString Failed() const;
-    // A local name as the server spells names in the current folder: GBK
-    // when that folder or its listing is not UTF-8, UTF-8 otherwise.
+    // A local name in the session's name encoding (TMFtp::EncodeName): the
+    // site's or the server's choice, or else as the server spells names in
+    // the current folder.
     QByteArray RemoteNameFor(const QString &localName) const;
 
     TMFtp &engine_;

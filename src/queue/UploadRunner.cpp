@@ -30,16 +30,7 @@ QString canonical(const QString &path)
 
 QByteArray TTransferRunner::RemoteNameFor(const QString &localName) const
 {
-    bool gbk = !platform::isValidUtf8(engine_.CurrentDirectory());
-    const TMFtpFileInfoList *lists[] = {&engine_.FolderList(), &engine_.FileList()};
-    for (const TMFtpFileInfoList *list : lists) {
-        const int n = std::min(list->Count(), 64);
-        for (int i = 0; i < n && !gbk; ++i) {
-            const QByteArrayView name = list->FileName(i);
-            gbk = !platform::isValidUtf8(QByteArray(name.data(), name.size()));
-        }
-    }
-    return gbk ? platform::toGbk(localName) : localName.toUtf8();
+    return engine_.EncodeName(localName);
 }
 
 void TTransferRunner::UploadSelection(const QStringList &folders, const QStringList &files,

@@ -20,9 +20,9 @@
 namespace views {
 namespace {
 
-QString Decode(QByteArrayView bytes)
+QString Decode(QByteArrayView bytes, TMFtpNameCharset charset)
 {
-    return platform::decodeRemoteName(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    return DecodeRemoteName(QByteArray::fromRawData(bytes.data(), bytes.size()), charset);
 }
 
 struct CaptionTexts
@@ -168,7 +168,7 @@ const TMFtpListModel::TypeInfo &TMFtpListModel::TypeOf(QByteArrayView fileName) 
     // The extension's bytes are enough to tell the type: decode only those.
     const qsizetype dot = fileName.lastIndexOf('.');
     const QByteArrayView extension = dot > 0 ? fileName.sliced(dot + 1) : QByteArrayView();
-    const QString key = Decode(extension).toLower();
+    const QString key = Decode(extension, nameCharset_).toLower();
     auto it = types_.constFind(key);
     if (it != types_.constEnd())
         return *it;
@@ -189,10 +189,10 @@ QString TMFtpListModel::CellText(int row, int column) const
     const TMFtpFileInfoList &list = folder ? folders_ : files_;
     const int i = folder ? row : row - folders_.Count();
     switch (column) {
-    case ffName: return Decode(list.FileName(i));
+    case ffName: return Decode(list.FileName(i), nameCharset_);
     case ffSize: return folder ? QString() : FormatSizeKB(list.FileSize(i));
     case ffType: return folder ? FolderTypeName() : FileTypeName(list.FileName(i));
-    default: return Decode(list.Field(ColumnField(column), i));
+    default: return Decode(list.Field(ColumnField(column), i), nameCharset_);
     }
 }
 
@@ -272,7 +272,7 @@ void TMFtpListModel::BuildSearchList() const
     searchList_.clear();
     searchList_.reserve(rowCount());
     for (int row = 0; row < rowCount(); ++row)
-        searchList_.append(Decode(RemoteName(row)).toUpper());
+        searchList_.append(Decode(RemoteName(row), nameCharset_).toUpper());
     searchListValid_ = true;
 }
 
@@ -564,6 +564,7 @@ void TMFtpListView::RefreshList()
     refreshing_ = true;
     do {
         refreshAgain_ = false;
+        const TMFtpNameCharset charset = client_ ? client_->NameCharset() : TMFtpNameCharset::Auto;
         const TMFtpFileInfoList *sourceFolders = nullptr;
         const TMFtpFileInfoList *sourceFiles = nullptr;
         if (useLoaded_) {
@@ -586,7 +587,7 @@ void TMFtpListView::RefreshList()
             std::vector<QString> names;
             names.reserve(size_t(sourceFiles->Count()));
             for (int i = 0; i < sourceFiles->Count(); ++i)
-                names.push_back(Decode(sourceFiles->FileName(i)));
+                names.push_back(Decode(sourceFiles->FileName(i), charset));
             for (const QString &pattern : std::as_const(filter_)) {
                 QCoreApplication::processEvents();
                 if (refreshAgain_)
@@ -603,6 +604,7 @@ void TMFtpListView::RefreshList()
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
         SortLists(folders, files);
+        model_->SetNameCharset(charset);
         model_->SetLists(std::move(folders), std::move(files));
         QApplication::restoreOverrideCursor();
     } while (refreshAgain_);

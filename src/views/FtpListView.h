@@ -71,6 +71,10 @@ public:
     // The name bytes of a row; empty outside the list.
     QByteArrayView RemoteName(int row) const;
 
+    // How names are decoded for display (the engine's site character set).
+    void SetNameCharset(TMFtpNameCharset charset) { nameCharset_ = charset; }
+    TMFtpNameCharset NameCharset() const { return nameCharset_; }
+
     void SetShellLanguage(ui::ShellLanguage language);
     ui::ShellLanguage ShellLanguage() const { return language_; }
     // The type name shown for a file name (cached per extension).
@@ -108,6 +112,7 @@ private:
     TMFtpFileInfoList folders_;
     TMFtpFileInfoList files_;
     ui::ShellLanguage language_ = ui::ShellLanguage::English;
+    TMFtpNameCharset nameCharset_ = TMFtpNameCharset::Auto;
     mutable QHash<QString, TypeInfo> types_; // by extension as written, lower case
     mutable QIcon folderLinkIcon_;
     mutable QStringList searchList_;          // upper-cased names in row order

@@ -14,9 +14,9 @@
 namespace views {
 namespace {
 
-QString Decode(QByteArrayView bytes)
+QString Decode(QByteArrayView bytes, TMFtpNameCharset charset)
 {
-    return platform::decodeRemoteName(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    return DecodeRemoteName(QByteArray::fromRawData(bytes.data(), bytes.size()), charset);
 }
 
 // The server as an address writes it: an IPv6 address in brackets.
@@ -142,12 +142,15 @@ TMFtpTreeView::TMFtpTreeView(QWidget *parent) : QTreeWidget(parent), sites_(this
     });
     connect(this, &QTreeWidget::itemCollapsed, this, [this] { userCollapsed_ = true; });
     // An edited folder name keeps the encoding its bytes had.
-    connect(this, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem *item) {
+    connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item) {
         const QByteArray bytes = item->data(0, NodeNameRole).toByteArray();
         const QString text = item->text(0);
-        if (!item->parent() || Decode(bytes) == text)
+        if (!item->parent() || Decode(bytes, NameCharset()) == text)
             return;
-        item->setData(0, NodeNameRole, platform::isValidUtf8(bytes) ? text.toUtf8() : platform::toGbk(text));
+        if (client_ && client_->NameCharset() != TMFtpNameCharset::Auto)
+            item->setData(0, NodeNameRole, client_->EncodeName(text));
+        else
+            item->setData(0, NodeNameRole, platform::isValidUtf8(bytes) ? text.toUtf8() : platform::toGbk(text));
     });
 }
 
@@ -287,7 +290,7 @@ QTreeWidgetItem *TMFtpTreeView::AddFolderNode(QTreeWidgetItem *parent, const QBy
 {
     auto *node = new QTreeWidgetItem;
     node->setData(0, NodeNameRole, name);
-    node->setText(0, Decode(name));
+    node->setText(0, Decode(name, NameCharset()));
     node->setIcon(0, FolderNodeIcon());
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
     node->setChildIndicatorPolicy(expandable ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicator);
@@ -407,8 +410,7 @@ QByteArray TMFtpTreeView::EngineCacheFile(const QByteArray &directory) const
 {
     if (!client_ || client_->CacheFolder().isEmpty())
         return {};
-    return ftpcache::CacheFilePath(client_->CacheFolder(), client_->Server(), client_->Port(), client_->Username(),
-                                   directory, ftpcache::Folders);
+    return client_->ListingCacheFile(directory, ftpcache::Folders);
 }
 
 namespace {

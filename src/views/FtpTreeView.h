@@ -52,6 +52,8 @@ public:
     ~TMFtpTreeView() override;
 
     TMFtp *Client() const { return client_; }
+    // The bound engine's character set for names (automatic without one).
+    TMFtpNameCharset NameCharset() const { return client_ ? client_->NameCharset() : TMFtpNameCharset::Auto; }
     void SetClient(TMFtp *client);
     bool Preload() const { return preload_; }
     void SetPreload(bool on) { preload_ = on; }

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <cstdio>
+
 using testsupport::PyFtpdServer;
 
 namespace {
@@ -187,3 +189,46 @@ TEST(Ftpsh, Ipv6LiteralsInOpenAndUrl)
         EXPECT_FALSE(all.contains(QLatin1String("\nerror "))) << all.toStdString();
     }
 }
+
+namespace {
+
+// "charset" before "open" decides whether the server is asked for UTF-8 and
+// how names are shown; "ls" names the command that listed.
+TEST(Ftpsh, CharsetAndListingCommand)
+{
+    testsupport::ensureCoreApplication();
+    PyFtpdServer machine({QStringLiteral("--opts-utf8")});
+    ASSERT_TRUE(machine.isRunning());
+    PyFtpdServer plain({QStringLiteral("--refuse-mlsd"), QStringLiteral("--root"), machine.root()});
+    ASSERT_TRUE(plain.isRunning());
+    // "中文.txt" in GBK bytes
+    const QByteArray gbkPath = QFile::encodeName(machine.root()) + "/\xd6\xd0\xce\xc4.txt";
+    FILE *gbkFile = std::fopen(gbkPath.constData(), "wb");
+    ASSERT_NE(gbkFile, nullptr);
+    std::fclose(gbkFile);
+    const struct {
+        const char *charset;
+        bool optsSent;
+        const PyFtpdServer *server;
+        const char *listedWith;
+        bool gbkNameShown; // the listing line's name as "中文.txt"
+    } cases[] = {
+        {"auto", true, &machine, "listed with MLSD", true},
+        {"UTF-8", true, &plain, "listed with LIST", false},
+        {"gbk", false, &machine, "listed with MLSD", true},
+    };
+    for (const auto &c : cases) {
+        const ShellRun run = RunFtpsh(QByteArray("charset ") + c.charset + "\nopen 127.0.0.1 "
+                                      + QByteArray::number(c.server->port()) + " user pass\ncache off\nls\nquit\n");
+        const QString out = run.lines.join(QLatin1Char('\n'));
+        EXPECT_EQ(run.exitCode, 0) << c.charset << out.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("info infoCommand OPTS UTF8 ON")), c.optsSent) << c.charset;
+        EXPECT_EQ(run.lines.count(QString::fromLatin1(c.listedWith)), 1) << c.charset << out.toStdString();
+        const bool shown = run.lines.filter(QRegularExpression(QStringLiteral("^info infoListingLine .*中文\\.txt$"))).size() == 1;
+        EXPECT_EQ(shown, c.gbkNameShown) << c.charset << out.toStdString();
+    }
+    EXPECT_EQ(RunFtpsh("charset latin1\n").exitCode, 1);
+    std::remove(gbkPath.constData());
+}
+
+} // namespace

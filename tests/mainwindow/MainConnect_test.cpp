@@ -1,6 +1,8 @@
 #include "engine/TMFtp.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Startup.h"
+#include "engine/TMFtp.h"
+#include "platform/TextCodec.h"
 #include "sites/PastURL.h"
 #include "sites/SiteConnect.h"
 #include "sites/SiteManage.h"
@@ -135,4 +137,33 @@ TEST_F(MainConnect, CopyWithoutAConnectionLeavesTheClipboard)
     QApplication::clipboard()->setText(QStringLiteral("before"));
     main.action(QStringLiteral("mmiCopyURL"))->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+// The site's character set reaches the engine, and the site's start folder
+// goes to the server in it.
+TEST_F(MainConnect, SiteCharsetReachesTheEngine)
+{
+    TMainForm main({config, QSize(1024, 768)});
+    const QString folder = QStringLiteral("/文档");
+    const struct {
+        sites::NameCharset site;
+        TMFtpNameCharset engine;
+        QByteArray start;
+    } cases[] = {
+        {sites::NameCharset::Auto, TMFtpNameCharset::Auto, folder.toUtf8()},
+        {sites::NameCharset::Utf8, TMFtpNameCharset::Utf8, folder.toUtf8()},
+        {sites::NameCharset::Gbk, TMFtpNameCharset::Gbk, platform::toGbk(folder)},
+    };
+    for (const auto &c : cases) {
+        sites::ConnectRequest request;
+        request.server = QStringLiteral("127.0.0.1");
+        request.port = 1; // refused at once
+        request.anonymous = true;
+        request.remoteFolder = folder;
+        request.options.charset = c.site;
+        main.ConnectToSite(request);
+        main.MFtp1()->Disconnect();
+        EXPECT_EQ(int(main.MFtp1()->NameCharset()), int(c.engine));
+        EXPECT_EQ(main.MFtp1()->InitialDirectory(), c.start);
+    }
 }

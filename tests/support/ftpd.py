@@ -55,6 +55,10 @@ def main():
     ap.add_argument("--command-log",
                     help="append every command line as received (bytes as "
                          "they came, decrypted, one per line) to this file")
+    ap.add_argument("--refuse-mlsd", action="store_true",
+                    help="offer MLST in FEAT but answer MLSD with 502")
+    ap.add_argument("--opts-utf8", action="store_true",
+                    help="answer OPTS UTF8 ON with 200 (refused with 501 otherwise)")
     args = ap.parse_args()
 
     os.makedirs(args.root, exist_ok=True)
@@ -82,6 +86,18 @@ def main():
 
         def push(self, s):
             asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+
+        def ftp_MLSD(self, path):
+            if args.refuse_mlsd:
+                self.respond("502 MLSD not implemented here.")
+                return None
+            return base.ftp_MLSD(self, path)
+
+        def ftp_OPTS(self, line):
+            if args.opts_utf8 and line.strip().upper() == "UTF8 ON":
+                self.respond("200 Always in UTF8 mode.")
+                return
+            base.ftp_OPTS(self, line)
 
     if args.tls:
         Handler.certfile = args.cert

@@ -309,3 +309,40 @@ TEST(ListViewClient, SubscribesToListingsOfItsEngineAndLeavesTheSlotWhenGone)
     }
     EXPECT_EQ(ftp.AddNotifyListener(notifyListingDone, other), 1);
 }
+
+namespace {
+
+// The site's character set decides how names are shown: GBK even for valid
+// UTF-8, UTF-8 even for GBK bytes, automatic by the bytes; the bytes handed
+// back never change.
+TEST(ListViewClient, NamesAreShownInTheEnginesCharacterSet)
+{
+    const QString text = QStringLiteral("中文");
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray gbk = platform::toGbk(text);
+    const struct {
+        TMFtpNameCharset charset;
+        bool utf8Shown;
+        bool gbkShown;
+    } cases[] = {
+        {TMFtpNameCharset::Auto, true, true},
+        {TMFtpNameCharset::Utf8, true, false},
+        {TMFtpNameCharset::Gbk, false, true},
+    };
+    for (const auto &c : cases) {
+        TMFtp engine;
+        engine.SetNameCharset(c.charset);
+        TMFtpListView view;
+        view.SetClient(&engine);
+        TMFtpFileInfoList folders, files;
+        folders.Add(utf8, "drwxr-xr-x", "", "0", "", "", "", "");
+        files.Add(gbk, "-rw-r--r--", "", "10", "", "", "", "");
+        view.LoadLists(folders, files);
+        EXPECT_EQ(cell(view, 0, ffName) == text, c.utf8Shown) << int(c.charset);
+        EXPECT_EQ(cell(view, 1, ffName) == text, c.gbkShown) << int(c.charset);
+        EXPECT_EQ(view.listModel()->index(0, 0).data(TMFtpListModel::RemoteNameRole).toByteArray(), utf8);
+        EXPECT_EQ(view.listModel()->index(1, 0).data(TMFtpListModel::RemoteNameRole).toByteArray(), gbk);
+    }
+}
+
+} // namespace

@@ -12,7 +12,10 @@
 //   cdup                             change to the parent directory
 //   set retries|retryinterval|timeout|noop N
 //   set initialdir DIR
-//   ls                               list the current directory; prints the
+//   ls                               list the current directory; prints
+//                                    where the listing came from, for a
+//                                    server listing "listed with MLSD" or
+//                                    "listed with LIST", then the
 //                                    entries, folders first, one row each:
 //                                    d|f TAB name TAB size TAB date TAB
 //                                    attributes TAB owner TAB group TAB link
@@ -28,6 +31,9 @@
 //   passive on|off                   PASV or PORT data connections
 //   type a|i                         transfer type
 //   cache on|off                     use the listing cache for ls
+//   charset auto|utf-8|gbk           the site's character set for names, for
+//                                    the next open: whether OPTS UTF8 ON is
+//                                    sent, and how names are shown in reports
 //   url ADDRESS                      open an ftp://, ftps:// (implicit TLS)
 //                                    or ftpes:// (explicit TLS) address (a
 //                                    file named by it is saved under its
@@ -184,6 +190,18 @@ public:
                 return Fail("usage: tls off|explicit|implicit");
             return -1;
         }
+        if (verb == "charset") {
+            const QByteArray name = rest.toLower();
+            if (name == "auto")
+                ftp_.SetNameCharset(TMFtpNameCharset::Auto);
+            else if (name == "utf-8" || name == "utf8")
+                ftp_.SetNameCharset(TMFtpNameCharset::Utf8);
+            else if (name == "gbk")
+                ftp_.SetNameCharset(TMFtpNameCharset::Gbk);
+            else
+                return Fail("usage: charset auto|utf-8|gbk");
+            return -1;
+        }
         if (verb == "type") {
             if (rest != "a" && rest != "i")
                 return Fail("usage: type a|i");
@@ -324,6 +342,8 @@ private:
         if (!Simple([&] { ftp_.List(); }))
             return false;
         PrintLine(ftp_.FromCache() ? QStringLiteral("listing from cache") : QStringLiteral("listing from server"));
+        if (!ftp_.FromCache())
+            PrintLine(ftp_.ListedWithMlsd() ? QStringLiteral("listed with MLSD") : QStringLiteral("listed with LIST"));
         PrintEntries(ftp_.FolderList(), 'd');
         PrintEntries(ftp_.FileList(), 'f');
         return true;
