@@ -7,9 +7,10 @@
 #include <algorithm>
 #include <iterator>
 
-TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset)
+TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset, bool ControlOnIpv6)
 {
     TFtpFeatureUse use;
+    use.ExtendedData = ControlOnIpv6;
     use.FeaturesKnown = Offered.Received;
     switch (Charset) {
     case TMFtpNameCharset::Utf8:
@@ -42,8 +43,6 @@ TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Ch
     use.OptsUtf8 = Offered.Utf8 && Charset != TMFtpNameCharset::Gbk;
     use.Size = Offered.Size;
     use.RestStream = Offered.RestStream;
-    use.Epsv = Offered.Epsv;
-    use.Eprt = Offered.Eprt;
     return use;
 }
 
@@ -73,10 +72,8 @@ QString DescribeFeatureUse(const TFtpFeatureUse &Use)
         parts << QStringLiteral("SIZE");
     if (Use.RestStream)
         parts << QStringLiteral("REST STREAM");
-    if (Use.Epsv)
-        parts << QStringLiteral("EPSV");
-    if (Use.Eprt)
-        parts << QStringLiteral("EPRT");
+    if (Use.ExtendedData)
+        parts << QStringLiteral("EPSV") << QStringLiteral("EPRT");
     return QStringLiteral("Using ") + parts.join(QStringLiteral(", "));
 }
 

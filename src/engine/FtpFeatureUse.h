@@ -19,7 +19,10 @@
 //               a refusal beginning "50" stops it for the session either way.
 //   REST STREAM resume without the "REST 100" probe when FEAT names it; the
 //               probe decides otherwise.
-//   EPSV, EPRT  recorded for the data connection set-up.
+//   EPSV, EPRT  on an IPv6 control connection, whether or not FEAT names
+//               them: PASV and PORT carry IPv4 addresses only. An IPv4
+//               session keeps PASV and PORT even when FEAT offers EPSV: NAT
+//               routers and older proxies rewrite only those.
 // A server that does not answer FEAT gets the commands it always got.
 
 #include "listing/FtpFeatures.h"
@@ -50,14 +53,14 @@ struct TFtpFeatureUse {
     TMFtpNameEncoding Names = TMFtpNameEncoding::Guess;
     bool Size = true;
     bool RestStream = false;
-    bool Epsv = false;
-    bool Eprt = false;
+    bool ExtendedData = false; // EPSV and EPRT instead of PASV and PORT
 
     bool operator==(const TFtpFeatureUse &) const = default;
 };
 
-// The choices right after FEAT (before any OPTS UTF8 ON reply).
-TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset);
+// The choices right after FEAT (before any OPTS UTF8 ON reply); ControlOnIpv6
+// tells whether the control connection runs over IPv6.
+TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Charset, bool ControlOnIpv6 = false);
 
 // The choices once the server has answered "OPTS UTF8 ON": Accepted is a 2xx
 // reply. Automatic names become UTF-8 when it was taken, and stay a guess
@@ -65,7 +68,8 @@ TFtpFeatureUse DecideFeatureUse(const TFtpFeatures &Offered, TMFtpNameCharset Ch
 void ApplyOptsUtf8Reply(TFtpFeatureUse &Use, TMFtpNameCharset Charset, bool Accepted);
 
 // One line for the session log:
-// "Using MLSD, UTF-8 names, SIZE, REST STREAM, EPSV, EPRT".
+// "Using MLSD, UTF-8 names, SIZE, REST STREAM, EPSV, EPRT" (the last two
+// on IPv6 only).
 QString DescribeFeatureUse(const TFtpFeatureUse &Use);
 
 // Whether a reply to MLSD says the server does not know it.

@@ -54,12 +54,9 @@ void TMFtp::CloseDataSockets()
 
 void TMFtp::PrepareDataConnection()
 {
-    // PASV and PORT carry IPv4 addresses only: an IPv6 session uses their
-    // extended forms, whether or not FEAT names them. An IPv4 session keeps
-    // PASV and PORT even when FEAT offers EPSV: NAT routers and older proxies
-    // rewrite only those.
+    // EPSV/EPRT or PASV/PORT: see FtpFeatureUse.h.
     if (passive_) {
-        if (AddressIsIPv6())
+        if (featureUse_.ExtendedData)
             SendCommand("EPSV", FTP_HANDLER(OnEpsvReply));
         else
             SendCommand("PASV", FTP_HANDLER(OnPasvReply));
@@ -92,7 +89,7 @@ void TMFtp::PrepareDataConnection()
     acceptPending_ = false;
     listenSocket_->OnAccept = [this](QObject *) { acceptPending_ = true; };
     dataBuffer_.clear();
-    if (AddressIsIPv6())
+    if (featureUse_.ExtendedData)
         SendCommand("EPRT " + EprtArgument(local, port), dataReadyHandler_);
     else
         SendCommand("PORT " + PortArgument(local, port), dataReadyHandler_);

@@ -458,7 +458,7 @@ void TMFtp::OnFeatReply(const QByteArray &)
                                  (names.isEmpty() ? QStringLiteral("none")
                                                   : QString::fromLatin1(names.join(' '))));
     }
-    featureUse_ = DecideFeatureUse(features_, nameCharset_);
+    featureUse_ = DecideFeatureUse(features_, nameCharset_, AddressIsIPv6());
     if (featureUse_.FeaturesKnown)
         sizeSupported_ = featureUse_.Size;
     if (featureUse_.OptsUtf8) {

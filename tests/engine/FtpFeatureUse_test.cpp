@@ -18,8 +18,7 @@ struct DecideCase {
     TFtpFeatureUse expected;
 };
 
-TFtpFeatureUse Use(bool known, bool mlsd, bool opts, TMFtpNameEncoding names, bool size, bool rest, bool epsv,
-                   bool eprt)
+TFtpFeatureUse Use(bool known, bool mlsd, bool opts, TMFtpNameEncoding names, bool size, bool rest)
 {
     TFtpFeatureUse u;
     u.FeaturesKnown = known;
@@ -28,8 +27,6 @@ TFtpFeatureUse Use(bool known, bool mlsd, bool opts, TMFtpNameEncoding names, bo
     u.Names = names;
     u.Size = size;
     u.RestStream = rest;
-    u.Epsv = epsv;
-    u.Eprt = eprt;
     return u;
 }
 
@@ -39,20 +36,20 @@ TEST(FtpFeatureUse, DecidedFromFeatAndCharset)
     using C = TMFtpNameCharset;
     const DecideCase cases[] = {
         // No FEAT: nothing new is used, SIZE stays until refused.
-        {"no feat, auto", "500 Unknown command.\r\n", C::Auto, Use(false, false, false, E::Guess, true, false, false, false)},
-        {"no feat, utf-8", "502 No.\r\n", C::Utf8, Use(false, false, false, E::Utf8, true, false, false, false)},
-        {"no feat, gbk", "500 No.\r\n", C::Gbk, Use(false, false, false, E::Gbk, true, false, false, false)},
-        {"everything, auto", FullFeat, C::Auto, Use(true, true, true, E::Guess, true, true, true, true)},
-        {"everything, utf-8", FullFeat, C::Utf8, Use(true, true, true, E::Utf8, true, true, true, true)},
+        {"no feat, auto", "500 Unknown command.\r\n", C::Auto, Use(false, false, false, E::Guess, true, false)},
+        {"no feat, utf-8", "502 No.\r\n", C::Utf8, Use(false, false, false, E::Utf8, true, false)},
+        {"no feat, gbk", "500 No.\r\n", C::Gbk, Use(false, false, false, E::Gbk, true, false)},
+        {"everything, auto", FullFeat, C::Auto, Use(true, true, true, E::Guess, true, true)},
+        {"everything, utf-8", FullFeat, C::Utf8, Use(true, true, true, E::Utf8, true, true)},
         // The site's GBK: the server is not switched to UTF-8.
-        {"everything, gbk", FullFeat, C::Gbk, Use(true, true, false, E::Gbk, true, true, true, true)},
+        {"everything, gbk", FullFeat, C::Gbk, Use(true, true, false, E::Gbk, true, true)},
         // FEAT that does not name SIZE: SIZE is not asked.
         {"mlsd alone", "211-Features:\r\n MLSD\r\n211 End\r\n", C::Auto,
-         Use(true, true, false, E::Guess, false, false, false, false)},
+         Use(true, true, false, E::Guess, false, false)},
         {"feat naming nothing", "211 No features.\r\n", C::Auto,
-         Use(true, false, false, E::Guess, false, false, false, false)},
+         Use(true, false, false, E::Guess, false, false)},
         {"rest without stream", "211-Features:\r\n REST\r\n SIZE\r\n211 End\r\n", C::Auto,
-         Use(true, false, false, E::Guess, true, false, false, false)},
+         Use(true, false, false, E::Guess, true, false)},
     };
     for (const DecideCase &c : cases) {
         const TFtpFeatureUse use = DecideFeatureUse(ParseFeatReply(QByteArrayView(c.feat)), c.charset);
@@ -62,8 +59,7 @@ TEST(FtpFeatureUse, DecidedFromFeatAndCharset)
         EXPECT_EQ(int(use.Names), int(c.expected.Names)) << c.name;
         EXPECT_EQ(use.Size, c.expected.Size) << c.name;
         EXPECT_EQ(use.RestStream, c.expected.RestStream) << c.name;
-        EXPECT_EQ(use.Epsv, c.expected.Epsv) << c.name;
-        EXPECT_EQ(use.Eprt, c.expected.Eprt) << c.name;
+        EXPECT_FALSE(use.ExtendedData) << c.name; // an IPv4 session keeps PASV and PORT
         EXPECT_FALSE(use.Utf8On) << c.name;
     }
 }
@@ -111,9 +107,22 @@ TEST(FtpFeatureUse, MissingMlstFactsAreAskedFor)
             << c.feat;
 }
 
+// PASV and PORT cannot carry an IPv6 address: an IPv6 session uses EPSV and
+// EPRT even when FEAT is missing or does not name them.
+TEST(FtpFeatureUse, ExtendedDataCommandsFollowTheControlConnection)
+{
+    const char *const feats[] = {"500 Unknown command.\r\n", "211-Features:\r\n SIZE\r\n211 End\r\n", FullFeat};
+    for (const char *feat : feats) {
+        EXPECT_TRUE(DecideFeatureUse(ParseFeatReply(QByteArrayView(feat)), TMFtpNameCharset::Auto, true).ExtendedData)
+            << feat;
+        EXPECT_FALSE(DecideFeatureUse(ParseFeatReply(QByteArrayView(feat)), TMFtpNameCharset::Auto, false).ExtendedData)
+            << feat;
+    }
+}
+
 TEST(FtpFeatureUse, DescribedInOneLine)
 {
-    TFtpFeatureUse use = DecideFeatureUse(ParseFeatReply(QByteArrayView(FullFeat)), TMFtpNameCharset::Auto);
+    TFtpFeatureUse use = DecideFeatureUse(ParseFeatReply(QByteArrayView(FullFeat)), TMFtpNameCharset::Auto, true);
     ApplyOptsUtf8Reply(use, TMFtpNameCharset::Auto, true);
     EXPECT_EQ(DescribeFeatureUse(use), QStringLiteral("Using MLSD, UTF-8 names, SIZE, REST STREAM, EPSV, EPRT"));
     use = DecideFeatureUse(ParseFeatReply(QByteArrayView("211-Features:\r\n UTF8\r\n211 End\r\n")),
