@@ -190,7 +190,7 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
     grabShown(&password, sibling(out, "-sitepassword.png"));
 }
 
-void renderQueue(mainwindow::TMainForm *main, const QString &out, bool simplified)
+void renderQueue(mainwindow::TMainForm *main, const QString & /*out*/, bool simplified)
 {
     using namespace queue;
     TQueueModel &q = *main->queueModel();

@@ -525,7 +525,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"USER proxyman", "PASS proxypw", "SITE ftp.target.example", "USER user", "PASS secret"}},
         ProxyCase {"UserSite", proxyUserSite, 21, {"USER user@ftp.target.example", "PASS secret"}},
         ProxyCase {"UserSitePort2121", proxyUserSite, 2121, {"USER user@ftp.target.example:2121", "PASS secret"}}),
-    [](const ::testing::TestParamInfo<ProxyCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ProxyCase> &c) { return std::string(c.param.name); });
 
 TEST_F(LoginTest, BlankProxyServerMeansNoProxy)
 {

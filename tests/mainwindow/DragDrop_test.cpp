@@ -304,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"/pub/a.txt"}},
         UploadDrop{"FolderOntoEmptySpace", ui::vsReport, "", {"tree"}, "   您是否确定要上传“tree”目录？",
                    {"/pub/tree/inner/c.txt"}}),
-    [](const ::testing::TestParamInfo<UploadDrop> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<UploadDrop> &drop) { return std::string(drop.param.name); });
 
 TEST_F(DragDropWindow, AnUploadDropAnsweredNoOrWithoutFilesDoesNothing)
 {
@@ -452,7 +452,7 @@ INSTANTIATE_TEST_SUITE_P(RemoteItems, DownloadDrops,
                                            DownloadDrop{"OntoFolderRowIcons", ui::vsIcon, "in", "in"},
                                            DownloadDrop{"OntoFileRow", ui::vsReport, "f.txt", ""},
                                            DownloadDrop{"OntoEmptySpace", ui::vsSmallIcon, "", ""}),
-                         [](const ::testing::TestParamInfo<DownloadDrop> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DownloadDrop> &drop) { return std::string(drop.param.name); });
 
 // ---- refusals ----
 

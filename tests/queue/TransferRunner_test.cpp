@@ -385,8 +385,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ExistingCase {"", "old", Remote21, true}, // an empty answer overwrites
                       ExistingCase {"Resume", Remote21.left(7000), Remote21, true},
                       ExistingCase {"Cancel", "keep me", "keep me", true}),
-    [](const ::testing::TestParamInfo<ExistingCase> &info) {
-        return info.param.answer[0] ? std::string(info.param.answer) : std::string("Empty");
+    [](const ::testing::TestParamInfo<ExistingCase> &c) {
+        return c.param.answer[0] ? std::string(c.param.answer) : std::string("Empty");
     });
 
 TEST_F(RunnerTest, UploadOfAnExistingRemoteFileAsksAndResumes)
