@@ -94,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     qsizetype pos = 0;
     size_t turn = 0;
     while (pos < stream.size()) {
-        // Chunk sizes 1..64 taken from the input, now and then all the rest.
+        // Chunk sizes taken from the input: 1..64 bytes, 1..64 KiB, or all the rest.
         const std::uint8_t pick = data[turn++ % size];
-        const qsizetype chunk = pick >= 0xF0 ? stream.size() - pos : 1 + pick % 64;
+        const qsizetype chunk = pick >= 0xF0 ? stream.size() - pos : pick >= 0xC0 ? (1 + pick % 64) * 1024 : 1 + pick % 64;
         assembler.append(stream.mid(pos, chunk));
         pos += chunk;
         while (std::optional<QByteArray> reply = assembler.nextReply()) {
