@@ -10,7 +10,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-pyftpdlib curl
+  python3 python3-pyftpdlib python3-openssl curl
   xvfb xauth fonts-wqy-microhei
 )
 # What scripts/ci-fuzz needs on top: clang with libFuzzer and the sanitizer runtimes.

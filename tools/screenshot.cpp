@@ -19,6 +19,9 @@
 // submenu, and the local properties dialog for one and for several items
 // (OUT-localpane.png, OUT-localmenu.png, OUT-localsort.png,
 // OUT-localproperty.png, OUT-localproperties.png).
+// "services" renders the update window during a download, the feedback
+// form filled in, the help window and the about window (OUT-update.png,
+// OUT-feedback.png, OUT-help.png, OUT-about.png).
 // "remote" renders the remote properties dialog and, with "session", the
 // remote folder chooser on the test server (OUT-property.png,
 // OUT-remotedir.png).
@@ -43,6 +46,10 @@
 #include "sites/Seal.h"
 #include "platform/TextCodec.h"
 #include "views/FtpListView.h"
+#include "services/About.h"
+#include "services/Help.h"
+#include "services/SendInfo.h"
+#include "services/Update.h"
 #include "sites/SetWindow.h"
 #include "sites/SiteConnect.h"
 #include "sites/SiteManage.h"
@@ -51,7 +58,11 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTreeView>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -172,7 +183,7 @@ void renderSiteWindows(mainwindow::ProgramWindows &w, platform::ProfileFile &ini
 
     ini.WriteString(QStringLiteral("Connect"), QStringLiteral("ID1"),
                     SealString(PackConnectRecord({QStringLiteral("127.0.0.1"), QStringLiteral("demo"),
-                                                  QStringLiteral("secret"), QStringLiteral("2121"), false}),
+                                                  QStringLiteral("secret"), QStringLiteral("2121"), false, {}}),
                                HistoryKey()));
     TFastConnForm quick(&ini, w.mainForm);
     quick.SetTexts();
@@ -317,12 +328,40 @@ void renderRemoteWindows(mainwindow::ProgramWindows &w, const QString &out, bool
     grabShown(chooser, sibling(out, "-remotedir.png"));
 }
 
+void renderServiceWindows(mainwindow::TMainForm *main, const QString &out)
+{
+    using namespace services;
+    const bool s = ui::UseSimplified();
+    TUpdateForm update(UpdateEnvironment{}, main);
+    update.startButton()->setEnabled(false);
+    update.bar(0)->setValue(100);
+    update.bar(0)->setFormat(QString::fromUtf8(s ? "检测网络配置...成功√" : "檢測網絡配置...成功√"));
+    update.bar(1)->setValue(100);
+    update.bar(1)->setFormat(QString::fromUtf8(s ? "获取升级信息...成功√" : "獲取升級信息...成功√"));
+    update.bar(2)->setValue(45);
+    update.bar(2)->setFormat(QString::fromUtf8(s ? "正在获取升级文件... %p%" : "正在獲取升級文件... %p%"));
+    grabShown(&update, sibling(out, "-update.png"));
+
+    TSendUserInfo feedback(QUrl(), main);
+    feedback.titleBox()->setCurrentIndex(2);
+    feedback.emailEdit()->setText(QStringLiteral("user@example.com"));
+    feedback.textEdit()->setPlainText(QString::fromUtf8(s ? "你好，\n传送大文件时能否显示剩余时间？\n谢谢！"
+                                                          : "你好，\n傳送大文件時能否顯示剩餘時間？\n謝謝！"));
+    grabShown(&feedback, sibling(out, "-feedback.png"));
+
+    THelpForm help(main->narrowScreen(), main->currentFace(), main);
+    grabShown(&help, sibling(out, "-help.png"));
+
+    TAboutOur about(main);
+    grabShown(&about, sibling(out, "-about.png"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local] [small]\n");
+        std::fprintf(stderr, "usage: screenshot WIDTH HEIGHT s|t 1|2 OUT.png [settings] [session] [sites] [listing] [icons] [queue] [remote] [local] [services] [small]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -333,7 +372,7 @@ int main(int argc, char **argv)
     const QString out = QString::fromLocal8Bit(argv[5]);
     bool withRemote = false;
     bool withSettings = false, withSession = false, withSites = false, withListing = false, withIcons = false;
-    bool withLocal = false;
+    bool withLocal = false, withServices = false;
     bool withQueue = false, small = false;
     for (int i = 6; i < argc; ++i) {
         withSettings |= qstrcmp(argv[i], "settings") == 0;
@@ -345,6 +384,7 @@ int main(int argc, char **argv)
         small |= qstrcmp(argv[i], "small") == 0;
         withRemote |= qstrcmp(argv[i], "remote") == 0;
         withLocal |= qstrcmp(argv[i], "local") == 0;
+        withServices |= qstrcmp(argv[i], "services") == 0;
     }
 
     QTemporaryDir home;
@@ -419,6 +459,8 @@ int main(int argc, char **argv)
             renderRemoteWindows(w, out, withSession);
         if (withLocal)
             renderLocalWindows(main, out);
+        if (withServices)
+            renderServiceWindows(main, out);
         if (withSites) {
             renderSiteWindows(w, ini, out);
             app.quit();

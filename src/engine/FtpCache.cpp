@@ -1,5 +1,6 @@
 #include "engine/FtpCache.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -16,12 +17,32 @@ namespace ftpcache {
 namespace {
 
 constexpr qsizetype WriteChunk = 1 << 20;
+constexpr qsizetype MaxKeyLength = 200;
+constexpr qsizetype KeptOfLongKey = 160;
 constexpr int FieldsPerEntry = 8;
 
 bool IsAnonymousUser(const QString &user)
 {
     return user.compare(QLatin1String("ftp"), Qt::CaseInsensitive) == 0
         || user.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) == 0;
+}
+
+QByteArray Escaped(const QByteArray &text)
+{
+    static const char Hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const uchar u = uchar(c);
+        if (u < 0x20 || u == 0x7F || QByteArrayView("%/\\\"*:?<>|()[]").contains(c)) {
+            out += '%';
+            out += Hex[u >> 4];
+            out += Hex[u & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 bool WriteAll(int fd, const QByteArray &bytes)
@@ -70,16 +91,12 @@ int DateNumber(const QDate &date)
 
 QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory)
 {
-    QByteArray key = server.toUtf8() + '[' + QByteArray::number(port) + "]-";
+    QByteArray key = Escaped(server.toUtf8()) + '[' + QByteArray::number(port) + "]-";
     if (!IsAnonymousUser(user))
-        key += '(' + user.toUtf8() + ")-";
-    key += directory;
-    for (char &c : key) {
-        if (c == '"' || c == '*' || c == ':' || c == '?')
-            c = '~';
-        else if (c == '/' || c == '\\')
-            c = '-';
-    }
+        key += '(' + Escaped(user.toUtf8()) + ")-";
+    key += Escaped(directory);
+    if (key.size() > MaxKeyLength)
+        key = key.left(KeptOfLongKey) + '~' + QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
     return key;
 }
 

@@ -21,8 +21,12 @@ enum Kind : char {
 };
 
 // server + "[" + port + "]-" + ["(" + user + ")-"] + directory, the user part
-// left out for "ftp" and "anonymous" (any case); then '"', '*', ':' and '?'
-// become '~', '/' and '\' become '-'.
+// left out for "ftp" and "anonymous" (any case). In the server, user and
+// directory texts every byte that a file name cannot hold or that would make
+// two keys alike ('%', '/', '\\', '"', '*', ':', '?', '<', '>', '|', '(',
+// ')', '[', ']', control bytes) is written "%XX" (upper-case hex), so distinct
+// folders never share a file. A key longer than 200 bytes keeps its first 160
+// bytes, then "~" and the SHA-1 of the whole key in hex.
 QByteArray CacheKey(const QString &server, int port, const QString &user, const QByteArray &directory);
 
 // folder + "/" + key + ".cache" + kind, as a native path.

@@ -62,8 +62,9 @@ std::optional<qint64> ParseSizeReply(const QByteArray &reply)
 
 void ListingLineSplitter::append(const char *data, qsizetype length)
 {
-    if (start_ > 0 && start_ == buffer_.size()) {
-        buffer_.clear();
+    if (start_ > 0 && (start_ == buffer_.size() || start_ > buffer_.size() / 2)) {
+        buffer_.remove(0, start_);
+        scan_ -= start_;
         start_ = 0;
     }
     const qsizetype at = buffer_.size();
@@ -78,20 +79,37 @@ void ListingLineSplitter::append(const char *data, qsizetype length)
 
 std::optional<QByteArray> ListingLineSplitter::nextLine()
 {
-    const qsizetype end = buffer_.indexOf('\n', start_);
-    if (end < 0) {
-        if (start_ > 0) {
-            buffer_.remove(0, start_);
-            start_ = 0;
+    for (;;) {
+        const qsizetype end = buffer_.indexOf('\n', qMax(start_, scan_));
+        if (end < 0) {
+            scan_ = buffer_.size();
+            if (buffer_.size() - start_ > MaxLineLength) {
+                // Keep a final CR: the LF that ends the line may follow.
+                const bool lastIsCr = buffer_.endsWith('\r');
+                buffer_ = lastIsCr ? QByteArray("\r") : QByteArray();
+                start_ = 0;
+                scan_ = buffer_.size();
+                discarding_ = true;
+                lineTooLong_ = true;
+            }
+            return std::nullopt;
         }
-        return std::nullopt;
+        qsizetype length = end - start_;
+        if (length > 0 && buffer_.at(end - 1) == '\r')
+            --length;
+        const qsizetype from = start_;
+        start_ = end + 1;
+        scan_ = start_;
+        if (discarding_) {
+            discarding_ = false;
+            continue;
+        }
+        if (length > MaxLineLength) {
+            lineTooLong_ = true;
+            continue;
+        }
+        return buffer_.mid(from, length);
     }
-    qsizetype length = end - start_;
-    if (length > 0 && buffer_.at(end - 1) == '\r')
-        --length;
-    QByteArray line = buffer_.mid(start_, length);
-    start_ = end + 1;
-    return line;
 }
 
 QByteArray ListingLineSplitter::takeRest()
@@ -99,12 +117,26 @@ QByteArray ListingLineSplitter::takeRest()
     QByteArray rest = buffer_.mid(start_);
     if (rest.endsWith('\r'))
         rest.chop(1);
+    if (discarding_ || rest.size() > MaxLineLength) {
+        if (!discarding_)
+            lineTooLong_ = true;
+        rest.clear();
+    }
     clear();
     return rest;
+}
+
+bool ListingLineSplitter::takeLineTooLong()
+{
+    const bool was = lineTooLong_;
+    lineTooLong_ = false;
+    return was;
 }
 
 void ListingLineSplitter::clear()
 {
     buffer_.clear();
     start_ = 0;
+    scan_ = 0;
+    discarding_ = false;
 }

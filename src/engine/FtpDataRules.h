@@ -29,18 +29,29 @@ std::optional<qint64> ParseSizeReply(const QByteArray &reply);
 // dropped, so CR LF and LF alone both end a line. Zero bytes are dropped.
 // The text after the last line end is a line too once the data has ended
 // (takeRest).
+//
+// Memory stays bounded and every byte is searched once: a line longer than
+// MaxLineLength is skipped up to its line end (takeLineTooLong tells), so at
+// most MaxLineLength bytes plus the last appended block are ever held.
 class ListingLineSplitter
 {
 public:
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
+
     void append(const char *data, qsizetype length);
     // The next complete line without its line end, or nothing.
     std::optional<QByteArray> nextLine();
     // The unterminated rest (without a trailing CR), then empty.
     QByteArray takeRest();
+    // True once after one or more lines were skipped for their length.
+    bool takeLineTooLong();
     void clear();
     qsizetype pendingBytes() const { return buffer_.size() - start_; }
 
 private:
     QByteArray buffer_;
-    qsizetype start_ = 0;
+    qsizetype start_ = 0; // first byte not yet handed out
+    qsizetype scan_ = 0;  // where the search for LF goes on
+    bool discarding_ = false;
+    bool lineTooLong_ = false;
 };

@@ -56,12 +56,24 @@ std::optional<QByteArray> FtpReplyAssembler::nextReply()
         if (line->isEmpty())
             continue;
         if (inMultiLine_) {
+            replyBytes_ += line->size() + 2;
+            if (replyBytes_ > MaxReplyLength) {
+                inMultiLine_ = false;
+                lines_.clear();
+                replyTooLong_ = true;
+                return std::nullopt;
+            }
+            lines_.append(*line);
             if (line->size() < 4 || !line->startsWith(multiLineCode_) || line->at(3) != ' ')
                 continue;
         } else if (line->size() >= 4 && line->at(3) == '-') {
             inMultiLine_ = true;
             multiLineCode_ = line->left(3);
+            replyBytes_ = line->size() + 2;
+            lines_ = {*line};
             continue;
+        } else {
+            lines_ = {*line};
         }
         inMultiLine_ = false;
         return line;
@@ -73,6 +85,13 @@ bool FtpReplyAssembler::takeLineTooLong()
 {
     const bool was = lineTooLong_;
     lineTooLong_ = false;
+    return was;
+}
+
+bool FtpReplyAssembler::takeReplyTooLong()
+{
+    const bool was = replyTooLong_;
+    replyTooLong_ = false;
     return was;
 }
 

@@ -28,6 +28,7 @@ const char *FtpInfoName(FtpInfo info)
     case infoTransferTotal: return "infoTransferTotal";
     case infoUploadProgress: return "infoUploadProgress";
     case infoTransferEnd: return "infoTransferEnd";
+    case infoNote: return "infoNote";
     }
     return "";
 }

@@ -33,6 +33,9 @@ enum FtpInfo {
     infoTransferTotal = 28,
     infoUploadProgress = 29,
     infoTransferEnd = 31,
+    // A line for the session log about how the connection is made (the
+    // server's features, a passive address replaced, TLS).
+    infoNote = 40,
 };
 
 enum FtpError {

@@ -22,6 +22,12 @@ TMFtp::TMFtp(QObject *owner)
     connect(&noopTimer_, &QTimer::timeout, this, &TMFtp::OnNoopTimer);
     retryTimer_.setSingleShot(true);
     connect(&retryTimer_, &QTimer::timeout, this, &TMFtp::OnRetryTimer);
+    watchdog_.setSingleShot(true);
+    connect(&watchdog_, &QTimer::timeout, this, &TMFtp::OnWatchdog);
+    // The data side is watched by the engine's own timer (TimeOut of the
+    // control connection), not by the sockets' connect countdown.
+    listenSocket_->SetTimeOut(0);
+    dataSocket_->SetTimeOut(0);
 
     OnMessage = [this](int message) { OnMessageReceived(message); };
     OnConnect = [this](QObject *) { OnControlConnected(); };
@@ -39,8 +45,10 @@ TMFtp::~TMFtp()
 {
     noopTimer_.stop();
     retryTimer_.stop();
+    watchdog_.stop();
     CloseDataSockets();
     file_.close();
+    DiscardReplacement();
     CloseSilently();
 }
 
@@ -217,12 +225,15 @@ void TMFtp::ReportError(FtpError error)
     errorText_.clear();
 }
 
+// The question may stay open for long (a dialog): no time-out runs meanwhile.
 QString TMFtp::AskInfo(TMFtpInfoNeeded need, const QString &value)
 {
     QString answer = value;
     if (OnFtpNeedInfo) {
+        watchdog_.stop();
         const TMFtpInfoNeededEvent handler = OnFtpNeedInfo;
         handler(this, need, answer);
+        TouchWatchdog();
     }
     return answer;
 }
@@ -253,8 +264,13 @@ void TMFtp::StartBusyOperation()
 void TMFtp::PostReady()
 {
     SetReplyHandler(ReplyHandler());
+    // A replacement download still pending here has failed.
+    DiscardReplacement();
+    dataCommandSent_ = false;
+    restSent_ = false;
     readySerials_.push_back(operationSerial_);
     platform::postMessage(this, ReadyMessage);
+    TouchWatchdog();
 }
 
 void TMFtp::OnMessageReceived(int message)
@@ -404,6 +420,7 @@ void TMFtp::Quit()
 {
     if (!BeginOperation())
         return;
+    quitSent_ = true;
     SendCommand("QUIT", FTP_HANDLER(OnQuitReply));
 }
 
@@ -458,10 +475,12 @@ void TMFtp::Abort()
     }
     switch (operation_) {
     case opRenameBatch:
-        batchAborted_ = true;
-        PostReady();
-        notifyReady_ = true;
-        abortPendingNotify_ = true;
+        // The pair under way ends first (its replies are not left to the
+        // next command); RenameFiles then stops and ends the batch.
+        if (busy_ && !batchAborted_) {
+            batchAborted_ = true;
+            abortPendingNotify_ = true;
+        }
         break;
     case opDownload:
     case opUpload:

@@ -24,12 +24,23 @@
 //   TMFtpUrl.cpp       ftp:// addresses
 //
 // Sizes, offsets and byte counts are 64-bit throughout.
+//
+// TimeOut (seconds; 0 switches it off) bounds every wait on the server: the
+// host lookup and the connect, each reply (a multi-line reply must be
+// complete within it), and the silence of a data connection (no byte in
+// either direction). A time-out reports errorTimedOut and ends the session;
+// the engine is then ready for the next Login.
+//
+// A download onto an existing local file that is not resumed goes to a
+// temporary file beside it, which replaces the old file only once the whole
+// file has arrived; any failure removes it and leaves the old file as it was.
 
 #include "engine/FtpDataRules.h"
 #include "engine/FtpReplyAssembler.h"
 #include "engine/FtpTypes.h"
 #include "engine/TMSocket.h"
 #include "listing/FileInfo.h"
+#include "listing/FtpFeatures.h"
 #include "listing/ListingParser.h"
 #include "listing/ServerType.h"
 #include "platform/LocalFile.h"
@@ -94,6 +105,12 @@ public:
     void SetProxyPort(int v) { proxyPort_ = v; }
     bool Passive() const { return passive_; }
     void SetPassive(bool on) { passive_ = on; }
+    // When a PASV answer names another address than the control
+    // connection's peer (a NAT's private address, or a third host), the data
+    // connection goes to the peer instead, and the log says so. On by
+    // default.
+    bool PassiveAddressRule() const { return passiveAddressRule_; }
+    void SetPassiveAddressRule(bool on) { passiveAddressRule_ = on; }
     QString Version() const;
     // Server, Port and TimeOut come from TMSocket.
 
@@ -146,6 +163,9 @@ public:
     bool RetryLogin() const { return retryLogin_; }
     void SetRetryLogin(bool on) { retryLogin_ = on; }
     bool CanResume() const { return canResume_; }
+    // What the server answered to FEAT after the login (Received false when
+    // it does not know FEAT); empty before a login.
+    const TFtpFeatures &Features() const { return features_; }
     QByteArray CurrentDirectory() const { return currentDirectory_; }
     QString LocalFile() const { return localFile_; }
     QByteArray RemoteFile() const { return remoteFile_; }
@@ -224,6 +244,13 @@ private:
     void OnNoopReply(const QByteArray &reply);
     void OnQuitReply(const QByteArray &reply);
 
+    // Time-outs (TMFtpCommand.cpp). What the engine is waiting for decides
+    // which silence counts; the timer restarts at every sign of life.
+    enum class Stall { None, Reply, Data };
+    Stall CurrentStall() const;
+    void TouchWatchdog();
+    void OnWatchdog();
+
     // Command channel (TMFtpCommand.cpp)
     void SendCommand(const QByteArray &command, ReplyHandler handler);
     void SendSilent(const QByteArray &command, ReplyHandler handler);
@@ -257,6 +284,8 @@ private:
     void OnUserReply(const QByteArray &reply);
     void OnPassReply(const QByteArray &reply);
     void OnAcctReply(const QByteArray &reply);
+    void OnFeatReply(const QByteArray &reply);
+    void StartSystemProbe();
     void OnSystReply(const QByteArray &reply);
     void OnRestProbeReply(const QByteArray &reply);
     void OnRestProbeTypeReply(const QByteArray &reply);
@@ -294,13 +323,28 @@ private:
     void ListingRead();
     void ListingLine(const QByteArray &line);
     void OnListingDataClosed();
+    void ReportSkippedListingLine();
     void AbortTransfer();
+    void StopDataForAbort();
+    void EndAbortedTransfer();
     bool ReadBlock(qint64 *received);
+    void FailDataConnection(int socketError);
+    // A data command answered with a failure: 425 and 426 are data
+    // connection failures in the server's words, the rest refusals.
+    void ReportDataCommandRefused(const QByteArray &reply);
+    void SendDataCommand(const QByteArray &command, ReplyHandler handler);
 
     // Transfers (TMFtpTransfer.cpp)
     void FailDataSetup(FtpError error);
-    void TruncateForOverwrite();
-    void EnsureTruncated();
+    void ReportLocalFileError(const QString &path, int error);
+    // Switches the download to a new temporary file beside LocalFile; false
+    // (reported) when it cannot be created.
+    bool StartReplacement();
+    void CommitReplacement();
+    void DiscardReplacement();
+    void OverwriteDownload();
+    void FinishTransfer();
+    void LocalWriteFailed();
     void OnDownloadTypeReply(const QByteArray &reply);
     void OnDownloadResumeTypeReply(const QByteArray &reply);
     void OnDownloadSizeReply(const QByteArray &reply);
@@ -355,6 +399,7 @@ private:
     QString proxyServer_;
     int proxyPort_ = 21;
     bool passive_ = false;
+    bool passiveAddressRule_ = true;
 
     // Listeners
     std::array<TMFtpErrorEvent, MaxListeners> errorListeners_;
@@ -404,6 +449,9 @@ private:
     int aborPassThrough_ = 0;     // final replies before it (the RETR's)
     bool noopSupported_ = true;
     QTimer noopTimer_;
+    bool awaitingReply_ = false; // a command's final reply is still to come
+    bool quitSent_ = false;
+    QTimer watchdog_;
 
     // Login
     int retriesLeft_ = 0;
@@ -414,6 +462,7 @@ private:
     quint16 remotePort_ = 21;
     bool serverIsProxy_ = false;
     bool sizeSupported_ = true;
+    TFtpFeatures features_;
     int urlState_ = 0;
     QByteArray currentType_;
 
@@ -438,9 +487,13 @@ private:
     qint64 expectedSize_ = -1; // the download's announced size, -1 unknown
     bool dataClosed_ = false;
     bool finalReplyOK_ = false;
-    bool truncatePending_ = false;
     bool localWriteFailed_ = false;
     bool acceptPending_ = false;
+    bool dataCommandSent_ = false; // LIST, RETR or STOR has gone out
+    bool restSent_ = false;        // REST for it has gone out
+    bool preliminarySeen_ = false; // its 1xx reply has come
+    QString replacedFile_;         // the file a replacement download is for
+    QString temporaryFile_;        // ... and where it is received
     bool dataOpen_ = false;
     bool storAccepted_ = false;
     bool inDataRead_ = false;
@@ -448,6 +501,7 @@ private:
     bool sendFileUsable_ = true;
     QByteArray ioBuffer_;
     ListingLineSplitter dataBuffer_;
+    bool listingLineSkipped_ = false;
     TListingParser listingParser_;
     TMFtpFileInfoList fileList_;
     TMFtpFileInfoList folderList_;

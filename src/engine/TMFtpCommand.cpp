@@ -55,6 +55,8 @@ void TMFtp::SendLine(const QByteArray &command, ReplyHandler handler, bool logge
         sent += n;
     }
     SetReplyHandler(handler);
+    awaitingReply_ = true;
+    TouchWatchdog();
 }
 
 void TMFtp::SetReplyHandler(ReplyHandler handler)
@@ -95,6 +97,11 @@ void TMFtp::ControlRead()
             FatalError(errorCommandFailed);
             return;
         }
+        if (replies_.takeReplyTooLong()) {
+            errorText_ = QStringLiteral("Reply too long");
+            FatalError(errorCommandFailed);
+            return;
+        }
     }
 }
 
@@ -109,11 +116,27 @@ void TMFtp::DispatchReply(const QByteArray &reply)
         }
         --aborPassThrough_;
     }
-    if (replyHandler_.fn) {
+    if (IsPreliminary(reply))
+        preliminarySeen_ = true;
+    else
+        awaitingReply_ = false;
+    const bool transfer = operation_ == opDownload || operation_ == opUpload || operation_ == opList;
+    if (abortRequested_ && !dataCommandSent_ && transfer && busy_ && replyHandler_.fn) {
+        // Stopped while the data command was being prepared: it is never
+        // sent. A restart offset the server has taken is set back first, or
+        // it would apply to the next transfer.
+        if (restSent_) {
+            restSent_ = false;
+            SendCommand("REST 0", replyHandler_);
+        } else {
+            EndAbortedTransfer();
+        }
+    } else if (replyHandler_.fn) {
         const ReplyHandler handler = replyHandler_;
         qCDebug(lcFtpEngine) << handler.name << "<-" << reply;
         (this->*handler.fn)(reply);
     }
+    TouchWatchdog();
 }
 
 void TMFtp::FatalError(FtpError error)
@@ -151,7 +174,48 @@ bool TMFtp::CheckSocketError()
     return true;
 }
 
+// The lookup or the connect took longer than TimeOut: the attempt fails like
+// a refused connect would.
 void TMFtp::OnControlTimeOut()
 {
+    if (SocketConnected() || !connecting_)
+        return;
     errorText_ = QStringLiteral("Connection timed out");
+    FatalError(errorTimedOut);
+}
+
+// ---- Time-outs after the connect ----
+
+TMFtp::Stall TMFtp::CurrentStall() const
+{
+    if (!SocketConnected())
+        return Stall::None;
+    // Once the server has started the transfer, its final reply may follow
+    // the data by any time; until then the data must keep coming.
+    if (dataCommandSent_ && !dataClosed_ && (dataOpen_ || preliminarySeen_ || finalReplyOK_))
+        return Stall::Data;
+    if (awaitingReply_)
+        return Stall::Reply;
+    if (dataCommandSent_ && !dataClosed_)
+        return Stall::Data;
+    return Stall::None;
+}
+
+void TMFtp::TouchWatchdog()
+{
+    if (TimeOut() > 0 && CurrentStall() != Stall::None)
+        watchdog_.start(TimeOut() * MillisecondsPerSecond);
+    else
+        watchdog_.stop();
+}
+
+void TMFtp::OnWatchdog()
+{
+    const Stall stall = CurrentStall();
+    if (stall == Stall::None)
+        return;
+    errorText_ = stall == Stall::Data
+                     ? QStringLiteral("Connection timed out: no data for %1 s").arg(TimeOut())
+                     : QStringLiteral("Connection timed out: no reply from the server within %1 s").arg(TimeOut());
+    FatalError(errorTimedOut);
 }

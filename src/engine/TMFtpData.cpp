@@ -67,7 +67,10 @@ void TMFtp::PrepareDataConnection()
         listenSocket_->Listen();
     const quint16 port = listenSocket_->LastError() == 0 ? listenSocket_->LocalPort() : 0;
     if (local.isEmpty() || port == 0) {
+        QString reason;
+        FtpErrorFromSocketError(listenSocket_->LastError(), &reason);
         CloseDataSockets();
+        errorText_ = QStringLiteral("Data connection failed: cannot listen on %1 (%2)").arg(local, reason);
         FailDataSetup(errorDataConnection);
         return;
     }
@@ -89,6 +92,11 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
         FailDataSetup(errorCommandFailed);
         return;
     }
+    if (passiveAddressRule_ && address != AddressText()) {
+        ReportInfo(infoNote, QStringLiteral("The server named %1 for the data connection: connecting to %2 instead")
+                                 .arg(address, AddressText()));
+        address = AddressText();
+    }
     CloseDataSockets();
     dataSocket_->SetServer(address);
     dataSocket_->SetAddress(address);
@@ -102,7 +110,7 @@ void TMFtp::OnPasvReply(const QByteArray &reply)
     dataSocket_->Connect();
     dataBuffer_.clear();
     if (dataSocket_->LastError() != 0) {
-        FatalError(errorDataConnection);
+        FailDataConnection(dataSocket_->LastError());
         return;
     }
     const ReplyHandler ready = dataReadyHandler_;
@@ -148,11 +156,22 @@ void TMFtp::InstallDataHandlers(DataKind kind)
 void TMFtp::OnDataConnectionOpened()
 {
     if (!passive_) {
+        dataSocket_->Accept(*listenSocket_);
+        if (dataSocket_->LastError() == 0 && dataSocket_->AddressText() != AddressText()) {
+            // Only the server may send or take the data: a caller from
+            // any other address is hung up on, and the wait goes on.
+            qCWarning(lcFtpEngine) << "data connection from" << dataSocket_->AddressText() << "refused";
+            dataSocket_->CloseSilently();
+            return;
+        }
         // One data connection per command: a second caller is not taken.
         listenSocket_->OnAccept = nullptr;
-        dataSocket_->Accept(*listenSocket_);
     }
     const int error = dataSocket_->LastError();
+    if (error == 0 && abortRequested_) {
+        StopDataForAbort();
+        return;
+    }
     if (error == 0) {
         bytesTransferred_ = qMax<qint64>(0, restartOffset_);
         opOK_ = true;
@@ -165,11 +184,39 @@ void TMFtp::OnDataConnectionOpened()
         } else {
             dataSocket_->SetReportWouldBlock(false);
         }
+        TouchWatchdog();
         return;
     }
     if (abortRequested_ || (dataKind_ != DataKind::Upload && error == platform::WSAENOTSOCK))
         return;
+    FailDataConnection(error);
+}
+
+void TMFtp::FailDataConnection(int socketError)
+{
+    QString reason;
+    FtpErrorFromSocketError(socketError, &reason);
+    errorText_ = QStringLiteral("Data connection failed: %1").arg(reason);
     FatalError(errorDataConnection);
+}
+
+void TMFtp::SendDataCommand(const QByteArray &command, ReplyHandler handler)
+{
+    dataCommandSent_ = true;
+    restSent_ = false;
+    preliminarySeen_ = false;
+    SendCommand(command, handler);
+}
+
+void TMFtp::ReportDataCommandRefused(const QByteArray &reply)
+{
+    if (reply.startsWith("425") || reply.startsWith("426")) {
+        errorText_ = platform::decodeRemoteName(reply);
+        ReportError(errorDataConnection);
+        return;
+    }
+    errorText_ = QString::fromLatin1(AccessDeniedText);
+    ReportError(errorAccessDenied);
 }
 
 // Receives one block into ioBuffer_. False on a socket error (already
@@ -182,7 +229,7 @@ bool TMFtp::ReadBlock(qint64 *received)
         return true;
     *received = 0;
     if (!abortRequested_ && error != platform::WSAENOTSOCK)
-        FatalError(errorDataConnection);
+        FailDataConnection(error);
     return false;
 }
 
@@ -219,14 +266,19 @@ void TMFtp::OnListingDataReady(const QByteArray &reply)
     pendingFolderList_.Clear();
     listingParser_.Reset();
     dataBuffer_.clear();
+    listingLineSkipped_ = false;
     ReportInfo(infoListingStart);
-    SendCommand(fileMask_.isEmpty() ? QByteArray("LIST") : "LIST " + fileMask_, FTP_HANDLER(OnListReply));
+    SendDataCommand(fileMask_.isEmpty() ? QByteArray("LIST") : "LIST " + fileMask_, FTP_HANDLER(OnListReply));
 }
 
 void TMFtp::OnListReply(const QByteArray &reply)
 {
     if (IsPreliminary(reply))
         return;
+    if (abortRequested_) {
+        EndAbortedTransfer();
+        return;
+    }
     if (IsCompletion(reply)) {
         finalReplyOK_ = true;
         if (dataClosed_)
@@ -234,8 +286,7 @@ void TMFtp::OnListReply(const QByteArray &reply)
         return;
     }
     CloseDataSockets();
-    errorText_ = QString::fromLatin1(AccessDeniedText);
-    ReportError(errorAccessDenied);
+    ReportDataCommandRefused(reply);
     PostReady();
 }
 
@@ -244,16 +295,34 @@ void TMFtp::ListingRead()
     if (inDataRead_)
         return;
     inDataRead_ = true;
-    for (int reads = 0; reads < MaxReadsPerEvent; ++reads) {
+    // An abort from a listener of a line closes the data side at once.
+    for (int reads = 0; reads < MaxReadsPerEvent && !dataClosed_; ++reads) {
         qint64 n = 0;
         if (!ReadBlock(&n) || n <= 0)
             break;
         bytesTransferred_ += n;
+        TouchWatchdog();
         dataBuffer_.append(ioBuffer_.constData(), n);
-        while (std::optional<QByteArray> line = dataBuffer_.nextLine())
+        while (!dataClosed_) {
+            std::optional<QByteArray> line = dataBuffer_.nextLine();
+            if (!line)
+                break;
             ListingLine(*line);
+        }
+        ReportSkippedListingLine();
     }
     inDataRead_ = false;
+}
+
+// Once per listing: the cut listing is then not cached either.
+void TMFtp::ReportSkippedListingLine()
+{
+    if (!dataBuffer_.takeLineTooLong() || listingLineSkipped_)
+        return;
+    listingLineSkipped_ = true;
+    errorText_ = QStringLiteral("Listing line too long (more than %1 bytes): skipped")
+                     .arg(ListingLineSplitter::MaxLineLength);
+    ReportError(errorCommandFailed);
 }
 
 void TMFtp::ListingLine(const QByteArray &line)
@@ -279,12 +348,14 @@ void TMFtp::OnListingDataClosed()
     // "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 last" with no line end after it
     if (const QByteArray rest = dataBuffer_.takeRest(); !rest.isEmpty())
         ListingLine(rest);
+    ReportSkippedListingLine();
     CloseDataSockets();
     ReportInfo(infoListingReceived);
     ReportInfo(infoDataClosed);
     dataClosed_ = true;
     if (finalReplyOK_)
         PostReady();
+    TouchWatchdog();
 }
 
 // ---- Abort ----
@@ -294,6 +365,8 @@ void TMFtp::AbortTransfer()
     if (abortRequested_)
         return;
     abortRequested_ = true;
+    if (!dataCommandSent_)
+        return; // the reply under way ends the operation (DispatchReply)
     if (CheckSocketError()) {
         PostReady();
         return;
@@ -313,14 +386,40 @@ void TMFtp::AbortTransfer()
         PostReady();
         return;
     }
-    if (operation_ == opDownload) {
-        // The replies (426 among them) go to the handler of the RETR. ABOR
-        // has a reply of its own ("226 ABOR command successful.") after the
-        // RETR's; it must not be taken for the reply to a later command.
-        aborReplyOwed_ = true;
-        aborPassThrough_ = finalReplyOK_ ? 0 : 1;
-        SendCommand("ABOR", replyHandler_);
-        WaitWhileBusy();
-    }
+    // Nothing more is taken or sent: the data connection closes at once.
+    StopDataForAbort();
+    // The data command's final reply (426, or 226 when it was done) ends
+    // the operation. ABOR has a reply of its own after it ("226 ABOR
+    // command successful."), which must not be taken for the reply to a
+    // later command.
+    const bool finalReplyIn = finalReplyOK_;
+    aborReplyOwed_ = true;
+    aborPassThrough_ = finalReplyIn ? 0 : 1;
+    SendCommand("ABOR", replyHandler_);
+    if (finalReplyIn && busy_)
+        EndAbortedTransfer();
+    WaitWhileBusy();
     QThread::msleep(AbortPauseMs);
+}
+
+void TMFtp::StopDataForAbort()
+{
+    CloseDataSockets();
+    if (operation_ == opList)
+        opOK_ = false; // a cut listing is not cached
+    if (operation_ == opUpload)
+        transferOK_ = false;
+    if (file_.isOpen()) {
+        file_.close();
+        ReportInfo(infoDataClosed);
+        ReportInfo(infoTransferEnd);
+    }
+    dataClosed_ = true;
+}
+
+void TMFtp::EndAbortedTransfer()
+{
+    StopDataForAbort();
+    RaiseNotify(notifyAborted);
+    PostReady();
 }

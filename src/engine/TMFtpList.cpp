@@ -47,9 +47,17 @@ void TMFtp::HandleListingReady()
     std::swap(folderList_, pendingFolderList_);
     pendingFileList_.Clear();
     pendingFolderList_.Clear();
-    if (opOK_) {
-        ftpcache::SaveCache(CachePath(currentDirectory_, ftpcache::Folders), folderList_);
-        ftpcache::SaveCache(CachePath(currentDirectory_, ftpcache::Files), fileList_);
+    if (!opOK_)
+        return;
+    const auto save = [this] {
+        return ftpcache::SaveCache(CachePath(currentDirectory_, ftpcache::Folders), folderList_)
+            && ftpcache::SaveCache(CachePath(currentDirectory_, ftpcache::Files), fileList_);
+    };
+    if (!save()) {
+        // The cache folder may have been removed meanwhile: set it up again.
+        ftpcache::PrepareFolder(cacheFolder_);
+        today_ = ftpcache::TodayNumber();
+        save();
     }
 }
 

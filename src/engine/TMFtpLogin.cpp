@@ -57,9 +57,15 @@ void TMFtp::StartAttempt()
     opOK_ = true;
     sizeSupported_ = true;
     noopSupported_ = true;
+    features_ = TFtpFeatures();
     currentType_.clear();
     replies_.reset();
     aborReplyOwed_ = false;
+    awaitingReply_ = false;
+    dataCommandSent_ = false;
+    restSent_ = false;
+    quitSent_ = false;
+    watchdog_.stop();
     --retriesLeft_;
 
     ++controlSerial_;
@@ -133,6 +139,8 @@ void TMFtp::OnControlConnected()
     inReplyDispatch_ = false;
     replies_.reset();
     SetReplyHandler(FTP_HANDLER(OnGreetingReply));
+    awaitingReply_ = true;
+    TouchWatchdog();
 }
 
 void TMFtp::RestoreProxyTarget()
@@ -258,6 +266,25 @@ void TMFtp::OnAcctReply(const QByteArray &reply)
 
 void TMFtp::StartServerProbe()
 {
+    SendCommand("FEAT", FTP_HANDLER(OnFeatReply));
+}
+
+void TMFtp::OnFeatReply(const QByteArray &)
+{
+    features_ = ParseFeatReply(replies_.lastReplyLines());
+    if (features_.Received) {
+        QList<QByteArray> names;
+        for (const QByteArray &line : features_.Raw)
+            names.append(line.split(' ').first());
+        ReportInfo(infoNote, QStringLiteral("Server features: ") +
+                                 (names.isEmpty() ? QStringLiteral("none")
+                                                  : QString::fromLatin1(names.join(' '))));
+    }
+    StartSystemProbe();
+}
+
+void TMFtp::StartSystemProbe()
+{
     if (serverType_ == ftpstAutoDetect)
         SendCommand("SYST", FTP_HANDLER(OnSystReply));
     else
@@ -355,6 +382,20 @@ void TMFtp::CompleteLogin()
 void TMFtp::OnControlClosed()
 {
     ++controlSerial_;
+    watchdog_.stop();
+    const bool replyOwed = awaitingReply_ || (dataCommandSent_ && !finalReplyOK_);
+    awaitingReply_ = false;
+    if (connected_ && busy_ && replyOwed && !quitSent_ && operation_ != opNoop) {
+        // The connection ended before the server answered (it hung up, or a
+        // time-out closed it): whatever came before the answer, a whole file
+        // even, is not confirmed.
+        if (operation_ == opDownload || operation_ == opUpload)
+            transferOK_ = false;
+        if (errorCode_ == errorNone) {
+            FtpErrorFromSocketError(platform::WSAECONNRESET, &errorText_);
+            ReportError(errorConnectionReset);
+        }
+    }
     AbandonTransfer();
     if (retrying_)
         return;

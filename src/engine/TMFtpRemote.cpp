@@ -230,16 +230,15 @@ void TMFtp::RenameFiles(const QList<QByteArray> &oldNames, const QList<QByteArra
         newName_ = to.at(i);
         renameFrom_ = from.at(i);
         StartRenamePair();
-        while (itemPending_ && !batchAborted_ && connected_)
+        while (itemPending_ && connected_)
             platform::pumpEvents();
     }
-    if (batchAborted_) {
-        batchAborted_ = false; // Abort has posted the ready message
-        return;
-    }
+    batchAborted_ = false;
     notifyReady_ = true;
-    if (!connected_)
+    if (!connected_) {
+        abortPendingNotify_ = false;
         return; // the end of the session posted its own ready message
+    }
     operation_ = opRenameBatch;
     PostReady();
 }

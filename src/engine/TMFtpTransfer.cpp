@@ -7,10 +7,15 @@
 #include "platform/TextCodec.h"
 #include "platform/WinSock.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+#include <utility>
+
 using namespace ftp;
 
 namespace {
-const char *const AccessDeniedText = "Access denied or file not found";
 const char *const ResumeDownloadFailedText = "Failed to resume downloading file";
 const char *const ResumeUploadFailedText = "Failed to resume uploading file";
 const char *const OverwriteText = "resume this file error, I will overwrite it";
@@ -19,6 +24,13 @@ const char *const NothingToDoText = "I am afraid I have nothing to do";
 constexpr qint64 SendBlockSize = 4 * 1024 * 1024;
 // Reads per read event (see the listing reader).
 constexpr int MaxReadsPerEvent = 64;
+} // namespace
+
+namespace {
+QString SystemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 } // namespace
 
 // Ends a data command before its data connection carried anything.
@@ -44,6 +56,87 @@ void TMFtp::AbandonTransfer()
             ReportInfo(infoTransferEnd);
         }
     }
+    DiscardReplacement();
+}
+
+void TMFtp::ReportLocalFileError(const QString &path, int error)
+{
+    if (path.isEmpty())
+        errorText_ = QStringLiteral("No local file name");
+    else
+        errorText_ = QStringLiteral("Cannot open local file %1: %2").arg(QDir::toNativeSeparators(path),
+                                                                         SystemErrorText(error));
+    ReportError(errorLocalFile);
+}
+
+// ---- Replacing an existing local file ----
+
+bool TMFtp::StartReplacement()
+{
+    DiscardReplacement();
+    file_.close();
+    // A link is followed: the file it names is the one replaced.
+    QString target = localFile_;
+    if (const QFileInfo info(localFile_); info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        target = info.canonicalFilePath();
+    QString temporary;
+    if (!file_.createBeside(target, &temporary)) {
+        transferOK_ = false;
+        errorText_ = QStringLiteral("Cannot create a temporary file beside %1: %2")
+                         .arg(QDir::toNativeSeparators(target), SystemErrorText(file_.lastError()));
+        ReportError(errorLocalFile);
+        return false;
+    }
+    replacedFile_ = target;
+    temporaryFile_ = temporary;
+    return true;
+}
+
+void TMFtp::CommitReplacement()
+{
+    if (temporaryFile_.isEmpty())
+        return;
+    file_.close();
+    const QString temporary = std::exchange(temporaryFile_, QString());
+    const QString target = std::exchange(replacedFile_, QString());
+    if (const int error = platform::LocalFile::replace(temporary, target); error != 0) {
+        platform::LocalFile::remove(temporary);
+        transferOK_ = false;
+        errorText_ = QStringLiteral("Cannot replace local file %1: %2")
+                         .arg(QDir::toNativeSeparators(target), SystemErrorText(error));
+        ReportError(errorLocalFile);
+    }
+}
+
+void TMFtp::DiscardReplacement()
+{
+    if (temporaryFile_.isEmpty())
+        return;
+    file_.close();
+    platform::LocalFile::remove(temporaryFile_);
+    temporaryFile_.clear();
+    replacedFile_.clear();
+}
+
+// The whole file is fetched anew; the existing one stays until it is complete.
+void TMFtp::OverwriteDownload()
+{
+    restartOffset_ = 0;
+    if (!StartReplacement()) {
+        PostReady();
+        return;
+    }
+    dataReadyHandler_ = FTP_HANDLER(OnRetrDataReady);
+    OnDownloadTypeReply("299");
+}
+
+// Both the data and the final reply are in.
+void TMFtp::FinishTransfer()
+{
+    CheckDownloadComplete();
+    if (transferOK_)
+        CommitReplacement();
+    PostReady();
 }
 
 // ---- Download ----
@@ -57,8 +150,8 @@ void TMFtp::DownloadFile(const QByteArray &remoteFile, const QString &localFile)
     localFile_ = localFile;
     restartOffset_ = 0;
     expectedSize_ = -1;
-    truncatePending_ = false;
     localWriteFailed_ = false;
+    DiscardReplacement();
     if (remoteFile_.isEmpty()) {
         itemPending_ = false;
         transferOK_ = false;
@@ -70,7 +163,7 @@ void TMFtp::DownloadFile(const QByteArray &remoteFile, const QString &localFile)
     if (localFile_.isEmpty()) {
         itemPending_ = false;
         transferOK_ = false;
-        ReportError(errorLocalFile);
+        ReportLocalFileError(localFile_, 0);
         PostReady();
         return;
     }
@@ -86,7 +179,7 @@ void TMFtp::DownloadFile(const QByteArray &remoteFile, const QString &localFile)
     }
     if (!opened) {
         transferOK_ = false;
-        ReportError(errorLocalFile);
+        ReportLocalFileError(localFile_, file_.lastError());
         PostReady();
         return;
     }
@@ -105,36 +198,16 @@ void TMFtp::OnDownloadTypeReply(const QByteArray &reply)
     PrepareDataConnection();
 }
 
-// Overwriting starts only once the server sends the file: a refused RETR
-// leaves the local file as it was.
-void TMFtp::TruncateForOverwrite()
-{
-    truncatePending_ = true;
-    restartOffset_ = 0;
-    file_.seek(0);
-    dataReadyHandler_ = FTP_HANDLER(OnRetrDataReady);
-}
-
-void TMFtp::EnsureTruncated()
-{
-    if (!truncatePending_)
-        return;
-    truncatePending_ = false;
-    if (file_.isOpen() && !file_.truncate(0)) {
-        localWriteFailed_ = true;
-    }
-}
-
 void TMFtp::OnDownloadResumeTypeReply(const QByteArray &)
 {
     remoteSize_ = 0;
     const QString answer = AskInfo(needResumeDecision, QString());
     if (answer == QLatin1String("Resume")) {
         if (!canResume_) {
-            ReportInfo(infoResumeNotSupported);
-            file_.close();
-            operation_ = opNone;
-            PostReady();
+            // The server cannot restart a transfer: the whole file comes
+            // anew, or the partial file would be taken for a complete one.
+            ReportInfo(infoResumeNotSupported, QString::fromLatin1(OverwriteText));
+            OverwriteDownload();
         } else if (sizeSupported_) {
             SendSilent("SIZE " + remoteFile_, FTP_HANDLER(OnDownloadSizeReply));
         } else {
@@ -143,8 +216,7 @@ void TMFtp::OnDownloadResumeTypeReply(const QByteArray &)
         return;
     }
     if (answer.isEmpty() || answer == QLatin1String("Overwrite")) {
-        TruncateForOverwrite();
-        OnDownloadTypeReply("299");
+        OverwriteDownload();
         return;
     }
     file_.close();
@@ -173,8 +245,7 @@ void TMFtp::OnDownloadSizeReply(const QByteArray &reply)
             return;
         }
         ReportInfo(infoResumeNotSupported, QString::fromLatin1(OverwriteText));
-        TruncateForOverwrite();
-        OnDownloadTypeReply("299");
+        OverwriteDownload();
         return;
     }
     if (IsNotImplemented(reply)) {
@@ -184,14 +255,13 @@ void TMFtp::OnDownloadSizeReply(const QByteArray &reply)
         if (localSize > 0) {
             file_.seek(localSize);
             dataReadyHandler_ = FTP_HANDLER(OnRestRetrDataReady);
+            OnDownloadTypeReply("299");
         } else {
-            TruncateForOverwrite();
+            OverwriteDownload();
         }
-        OnDownloadTypeReply("299");
         return;
     }
-    TruncateForOverwrite();
-    OnDownloadTypeReply("299");
+    OverwriteDownload();
 }
 
 void TMFtp::OnRetrDataReady(const QByteArray &reply)
@@ -201,7 +271,7 @@ void TMFtp::OnRetrDataReady(const QByteArray &reply)
         return;
     }
     InstallDataHandlers(DataKind::Download);
-    SendCommand("RETR " + remoteFile_, FTP_HANDLER(OnRetrReply));
+    SendDataCommand("RETR " + remoteFile_, FTP_HANDLER(OnRetrReply));
 }
 
 void TMFtp::OnRestRetrDataReady(const QByteArray &reply)
@@ -213,13 +283,14 @@ void TMFtp::OnRestRetrDataReady(const QByteArray &reply)
     restartOffset_ = file_.size();
     file_.seek(restartOffset_);
     InstallDataHandlers(DataKind::Download);
+    restSent_ = true;
     SendCommand("REST " + QByteArray::number(restartOffset_), FTP_HANDLER(OnDownloadRestReply));
 }
 
 void TMFtp::OnDownloadRestReply(const QByteArray &reply)
 {
     if (IsIntermediate(reply)) {
-        SendCommand("RETR " + remoteFile_, FTP_HANDLER(OnRetrReply));
+        SendDataCommand("RETR " + remoteFile_, FTP_HANDLER(OnRetrReply));
         return;
     }
     CloseDataSockets();
@@ -233,7 +304,6 @@ void TMFtp::OnDownloadRestReply(const QByteArray &reply)
 void TMFtp::OnRetrReply(const QByteArray &reply)
 {
     if (IsPreliminary(reply)) {
-        EnsureTruncated();
         ReportInfo(infoTransferTotal, QStringLiteral("0"));
         // "150 Opening BINARY mode data connection for x (1234 bytes)."
         const QByteArray size = RetrSizeText(reply);
@@ -247,32 +317,23 @@ void TMFtp::OnRetrReply(const QByteArray &reply)
             ReportInfo(infoFileSize, QString::fromLatin1(size));
             ReportInfo(infoTransferTotal, QString::fromLatin1(size));
         }
-        if (localWriteFailed_)
-            DownloadRead(); // reports the failed truncation
+        return;
+    }
+    if (abortRequested_) {
+        EndAbortedTransfer();
         return;
     }
     if (IsCompletion(reply)) {
         finalReplyOK_ = true;
-        EnsureTruncated(); // an empty file: no data, no preliminary reply
-        if (localWriteFailed_ && file_.isOpen())
-            DownloadRead();
-        if (dataClosed_) {
-            CheckDownloadComplete();
-            PostReady();
-        }
+        if (dataClosed_)
+            FinishTransfer();
         return;
     }
     CloseDataSockets();
     file_.close();
     ReportInfo(infoTransferEnd);
-    if (abortRequested_ && reply.startsWith("426")) {
-        RaiseNotify(notifyAborted);
-        PostReady();
-        return;
-    }
     transferOK_ = false;
-    errorText_ = QString::fromLatin1(AccessDeniedText);
-    ReportError(errorAccessDenied);
+    ReportDataCommandRefused(reply);
     PostReady();
 }
 
@@ -293,28 +354,36 @@ void TMFtp::DownloadRead()
     for (int reads = 0; reads < MaxReadsPerEvent; ++reads) {
         if (!file_.isOpen())
             break;
-        EnsureTruncated();
-        if (localWriteFailed_) {
-            transferOK_ = false;
-            ReportError(errorLocalWrite);
-            file_.close();
-            ReportInfo(infoTransferEnd);
-            CloseDataSockets();
-            dataClosed_ = true;
-            if (finalReplyOK_)
-                PostReady();
-            else
-                SetReplyHandler(FTP_HANDLER(OnRetrReplyAfterLocalFailure));
-            break;
-        }
         qint64 n = 0;
         if (!ReadBlock(&n) || n <= 0)
             break;
         bytesTransferred_ += n;
-        if (file_.write(ioBuffer_.constData(), n) < n)
-            localWriteFailed_ = true; // "No space left on device"
+        TouchWatchdog();
+        if (file_.write(ioBuffer_.constData(), n) < n) {
+            LocalWriteFailed(); // "No space left on device"
+            break;
+        }
     }
     inDataRead_ = false;
+}
+
+// The data connection is dropped; the server's answer to that ends the
+// download without a second error.
+void TMFtp::LocalWriteFailed()
+{
+    localWriteFailed_ = true;
+    transferOK_ = false;
+    errorText_ = QStringLiteral("Cannot write local file %1: %2")
+                     .arg(QDir::toNativeSeparators(localFile_), SystemErrorText(file_.lastError()));
+    ReportError(errorLocalWrite);
+    file_.close();
+    ReportInfo(infoTransferEnd);
+    CloseDataSockets();
+    dataClosed_ = true;
+    if (finalReplyOK_)
+        PostReady();
+    else
+        SetReplyHandler(FTP_HANDLER(OnRetrReplyAfterLocalFailure));
 }
 
 void TMFtp::OnTransferDataClosed()
@@ -331,10 +400,9 @@ void TMFtp::OnTransferDataClosed()
     ReportInfo(infoDataClosed);
     ReportInfo(infoTransferEnd);
     dataClosed_ = true;
-    if (finalReplyOK_) {
-        CheckDownloadComplete();
-        PostReady();
-    }
+    if (finalReplyOK_)
+        FinishTransfer();
+    TouchWatchdog();
 }
 
 void TMFtp::CheckDownloadComplete()
@@ -369,7 +437,7 @@ void TMFtp::UploadFile(const QString &localFile, const QByteArray &remoteFile)
     }
     if (localFile_.isEmpty() || !file_.openReadOnly(localFile_)) {
         itemPending_ = false;
-        ReportError(errorLocalFile);
+        ReportLocalFileError(localFile_, file_.lastError());
         PostReady();
         return;
     }
@@ -408,13 +476,22 @@ void TMFtp::OnUploadSizeReply(const QByteArray &reply)
                     PostReady();
                     return;
                 }
-                if (remoteSize_ < localSize) {
-                    file_.seek(remoteSize_);
-                    dataReadyHandler_ = FTP_HANDLER(OnRestStorDataReady);
-                } else {
-                    // The remote file is longer than the local one.
-                    ReportInfo(infoResumeNotSupported, QString::fromLatin1(OverwriteText));
+                if (remoteSize_ > localSize) {
+                    // Not the start of the local file: overwriting would lose
+                    // what only the server has.
+                    file_.close();
+                    transferOK_ = false;
+                    errorText_ = QStringLiteral("%1: the remote file is larger (%2 bytes) than the local one "
+                                                "(%3 bytes)")
+                                     .arg(QLatin1String(ResumeUploadFailedText))
+                                     .arg(remoteSize_)
+                                     .arg(localSize);
+                    ReportError(errorResumeFailed);
+                    PostReady();
+                    return;
                 }
+                file_.seek(remoteSize_);
+                dataReadyHandler_ = FTP_HANDLER(OnRestStorDataReady);
             } else if (!answer.isEmpty() && answer != QLatin1String("Overwrite")) {
                 file_.close();
                 operation_ = opNone;
@@ -442,7 +519,7 @@ void TMFtp::OnStorDataReady(const QByteArray &reply)
         return;
     }
     InstallDataHandlers(DataKind::Upload);
-    SendCommand("STOR " + remoteFile_, FTP_HANDLER(OnStorReply));
+    SendDataCommand("STOR " + remoteFile_, FTP_HANDLER(OnStorReply));
 }
 
 void TMFtp::OnRestStorDataReady(const QByteArray &reply)
@@ -454,13 +531,14 @@ void TMFtp::OnRestStorDataReady(const QByteArray &reply)
     restartOffset_ = remoteSize_;
     file_.seek(restartOffset_);
     InstallDataHandlers(DataKind::Upload);
+    restSent_ = true;
     SendCommand("REST " + QByteArray::number(restartOffset_), FTP_HANDLER(OnUploadRestReply));
 }
 
 void TMFtp::OnUploadRestReply(const QByteArray &reply)
 {
     if (IsIntermediate(reply)) {
-        SendCommand("STOR " + remoteFile_, FTP_HANDLER(OnStorReply));
+        SendDataCommand("STOR " + remoteFile_, FTP_HANDLER(OnStorReply));
         return;
     }
     CloseDataSockets();
@@ -482,6 +560,10 @@ void TMFtp::OnStorReply(const QByteArray &reply)
             UploadWrite();
         return;
     }
+    if (abortRequested_) {
+        EndAbortedTransfer();
+        return;
+    }
     if (IsCompletion(reply)) {
         finalReplyOK_ = true;
         if (dataClosed_)
@@ -491,13 +573,18 @@ void TMFtp::OnStorReply(const QByteArray &reply)
     CloseDataSockets();
     file_.close();
     transferOK_ = false;
-    errorText_ = QString::fromLatin1(AccessDeniedText);
-    ReportError(errorAccessDenied);
+    ReportDataCommandRefused(reply);
     PostReady();
 }
 
 void TMFtp::OnStorCompletionReply(const QByteArray &reply)
 {
+    if (IsPreliminary(reply))
+        return;
+    if (abortRequested_) {
+        EndAbortedTransfer();
+        return;
+    }
     if (!dataClosed_) {
         // "552 Disk full" while the data still flows: stop sending.
         CloseDataSockets();
@@ -507,6 +594,9 @@ void TMFtp::OnStorCompletionReply(const QByteArray &reply)
         dataClosed_ = true;
         transferOK_ = false;
         if (IsCompletion(reply)) {
+            errorText_ = QStringLiteral("Transfer incomplete: the server ended the upload after %1 of %2 bytes")
+                             .arg(bytesTransferred_)
+                             .arg(uploadSize_);
             ReportError(errorDataConnection);
             PostReady();
             return;
@@ -514,8 +604,7 @@ void TMFtp::OnStorCompletionReply(const QByteArray &reply)
     }
     if (!IsCompletion(reply)) {
         transferOK_ = false;
-        errorText_ = QString::fromLatin1(AccessDeniedText);
-        ReportError(errorAccessDenied);
+        ReportDataCommandRefused(reply);
     }
     PostReady();
 }
@@ -558,6 +647,9 @@ bool TMFtp::UploadPass()
         }
         if (shortFile) {
             // The file is shorter than when the upload began, or unreadable.
+            errorText_ = QStringLiteral("Cannot read local file %1 (it is shorter than when the upload began, or "
+                                        "unreadable)")
+                             .arg(QDir::toNativeSeparators(localFile_));
             ReportError(errorLocalRead);
             CloseDataSockets();
             opOK_ = false;
@@ -566,12 +658,14 @@ bool TMFtp::UploadPass()
         }
         file_.seek(position + accepted);
         bytesTransferred_ += accepted;
+        if (accepted > 0)
+            TouchWatchdog();
         const int error = dataSocket_->LastError();
         if (error == platform::WSAEWOULDBLOCK)
             return true; // the next write event goes on
         if (error != 0) {
             if (!abortRequested_)
-                FatalError(errorDataConnection);
+                FailDataConnection(error);
             return false;
         }
     }
@@ -610,4 +704,5 @@ void TMFtp::FinishUploadData()
     dataClosed_ = true;
     if (finalReplyOK_)
         PostReady();
+    TouchWatchdog();
 }

@@ -60,16 +60,6 @@ void AppendNumber(QByteArray &Out, qint64 Value, int MinDigits = 1)
         Out.append(digits[--n]);
 }
 
-bool AllDigits(QByteArrayView Text)
-{
-    if (Text.isEmpty())
-        return false;
-    for (char c : Text)
-        if (!IsDigit(c))
-            return false;
-    return true;
-}
-
 char At(QByteArrayView Text, qsizetype Index) { return Index < Text.size() ? Text[Index] : '\0'; }
 
 QByteArrayView Mid(QByteArrayView Text, qsizetype From, qsizetype Length)

@@ -1,6 +1,7 @@
 #pragma once
 // Pieces shared by the listing layouts; not part of the listing's interface.
 
+#include "listing/MlsdListing.h"
 #include "listing/ServerType.h"
 
 #include <QByteArray>
@@ -24,6 +25,17 @@ inline void SetBytes(QByteArray &Out, QByteArrayView Text)
 
 inline bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
 inline bool IsDigit(char C) { return C >= '0' && C <= '9'; }
+
+// True for a non-empty run of decimal digits.
+inline bool AllDigits(QByteArrayView Text)
+{
+    if (Text.isEmpty())
+        return false;
+    for (char c : Text)
+        if (!IsDigit(c))
+            return false;
+    return true;
+}
 
 // The first tokens of a line as GetToken defines them, found in one pass.
 struct TLineTokens {
@@ -78,6 +90,8 @@ bool ParseDosLine(QByteArrayView Line, const TListingFields &Out);
 // call; Joined is scratch space for the name and the line after it.
 bool ParseVmsLine(QByteArrayView Line, const TListingFields &Out, QByteArray &PendingName, QByteArray &Joined);
 bool ParseVmLine(QByteArrayView Line, const TListingFields &Out);
+// One MLSD line; what kind of entry it names (mkNotAnEntry: none).
+TMlsdKind ParseMlsdLine(QByteArrayView Line, const TListingFields &Out);
 bool ParseVmVpsLine(QByteArrayView Line, const TListingFields &Out);
 
 } // namespace listing_detail

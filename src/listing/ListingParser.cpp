@@ -53,13 +53,9 @@ bool TListingParser::ParseListingLine(TMFtpServerType ServerType, QByteArrayView
                             Info.Attributes, Info.Owner, Info.Group, IsFolder);
 }
 
-TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QByteArrayView Line,
-                                                  TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
+TListingLineResult TListingParser::AddScratch(bool IsFolder, TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
 {
-    bool isFolder = false;
-    if (!ParseListingLine(ServerType, Line, Scratch, isFolder))
-        return llRejected;
-    if (!isFolder) {
+    if (!IsFolder) {
         Files.AddInfo(Scratch);
         return llFile;
     }
@@ -67,4 +63,39 @@ TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QB
         return llDotFolder;
     Folders.AddInfo(Scratch);
     return llFolder;
+}
+
+TListingLineResult TListingParser::AddListingLine(TMFtpServerType ServerType, QByteArrayView Line,
+                                                  TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files)
+{
+    bool isFolder = false;
+    if (!ParseListingLine(ServerType, Line, Scratch, isFolder))
+        return llRejected;
+    return AddScratch(isFolder, Folders, Files);
+}
+
+TMlsdKind TListingParser::ParseMlsdLine(QByteArrayView Line, MFtpFileInfo &Info, bool &IsFolder)
+{
+    for (QByteArray *field : {&Info.FileName, &Info.FileSize, &Info.ModifiedDate, &Info.LinkTo, &Info.Attributes,
+                              &Info.Owner, &Info.Group, &Info.Description})
+        SetBytes(*field, {});
+    const TListingFields out{&Info.FileName, &Info.FileSize, &Info.ModifiedDate, &Info.LinkTo,
+                             &Info.Attributes, &Info.Owner, &Info.Group, &IsFolder};
+    return listing_detail::ParseMlsdLine(Line, out);
+}
+
+TListingLineResult TListingParser::AddMlsdLine(QByteArrayView Line, TMFtpFileInfoList &Folders,
+                                               TMFtpFileInfoList &Files)
+{
+    bool isFolder = false;
+    switch (ParseMlsdLine(Line, Scratch, isFolder)) {
+    case mkNotAnEntry:
+        return llRejected;
+    case mkCurrentFolder:
+    case mkParentFolder:
+        return llDotFolder;
+    default:
+        break;
+    }
+    return AddScratch(isFolder, Folders, Files);
 }

@@ -2,6 +2,7 @@
 // Listing lines to directory entries, by the layout of the server family.
 
 #include "listing/FileInfo.h"
+#include "listing/MlsdListing.h"
 #include "listing/ServerType.h"
 
 #include <QByteArray>
@@ -35,12 +36,28 @@ public:
     TListingLineResult AddListingLine(TMFtpServerType ServerType, QByteArrayView Line, TMFtpFileInfoList &Folders,
                                       TMFtpFileInfoList &Files);
 
+    // One line of a machine listing (MLSD): "fact=value;...; name". The
+    // record is filled as a LIST line of the same entry fills it: the name
+    // (every byte after the first blank, ";" and blanks included), size,
+    // modify time as "yyyy-mm-dd hh:mm" (UTC, as sent), UNIX.mode as
+    // "drwxr-xr-x" (empty without it), owner and group (names when the
+    // server gives them, else the numbers), and for links LinkTo "-> target"
+    // with the link rule deciding folder or file. Returns the entry's kind;
+    // mkNotAnEntry (false) for a line without a name.
+    TMlsdKind ParseMlsdLine(QByteArrayView Line, MFtpFileInfo &Info, bool &IsFolder);
+    // Parses an MLSD line and appends its entry like AddListingLine: cdir
+    // and pdir entries, and folders named "." or "..", are dropped.
+    TListingLineResult AddMlsdLine(QByteArrayView Line, TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files);
+
     // Whether a VMS name is waiting for the line with its details.
     bool HasPendingName() const { return !PendingVmsName.isEmpty(); }
     // Forgets a waiting VMS name (a listing that ended after it).
     void Reset() { PendingVmsName.clear(); }
 
 private:
+    // Appends the parsed Scratch entry to its list; "." and ".." are left out.
+    TListingLineResult AddScratch(bool IsFolder, TMFtpFileInfoList &Folders, TMFtpFileInfoList &Files);
+
     QByteArray PendingVmsName;
     QByteArray JoinedVmsLine;
     MFtpFileInfo Scratch;

@@ -54,7 +54,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(applicationTitle());
-    setWindowIcon(ui::glyphIcon(ui::Glyph::Application));
+    setWindowIcon(ui::applicationIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
 
     mftp1_ = new TMFtp(this);
@@ -278,8 +278,6 @@ void TMainForm::connectCommands()
     }
     on("RemoteFileSortUp", [this] { setRemoteSortDescending(false); });
     on("RemoteFileSortDown", [this] { setRemoteSortDescending(true); });
-    on("LocalFileSortUp", [this] { localList_->reportView()->sortByColumn(0, Qt::AscendingOrder); });
-    on("LocalFileSortDown", [this] { localList_->reportView()->sortByColumn(0, Qt::DescendingOrder); });
 
     // Local pane navigation.
     auto refreshLocal = [this] { setLocalPath(localPath()); };

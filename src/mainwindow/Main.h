@@ -347,6 +347,16 @@ private:
 public:
     // ---- end of layout, views and language fixes ----
 
+    // ---- help menu and online services (MainServices.cpp) ----
+    // The update check, the guide, the feedback form and the about window.
+    // All but the about window do nothing while a long operation runs or
+    // the engine is busy.
+    void mmiCheckUpdateClick();
+    void mmiUserHelpClick();
+    void mmiSupportClick();
+    void mmiAboutClick();
+    // ---- end of help menu and online services ----
+
     // queue::TransferHost
     QString LocalPaneFolder() const override;
     void SetLocalPaneFolder(const QString &folder) override;

@@ -188,7 +188,10 @@ const std::vector<CommandRow> &commandTable()
         {{"mmiSimpleLanguage", "mmiMuiltLanguage", "mmiFace1", "mmiFace2"}, W::Elsewhere, nullptr, {}},
         {{"mmiLogWindow", "mmiQueueWindow", "mmiStatusWindow"}, W::Elsewhere, nullptr, {}},
         {{"LogCopySelect", "LogCopyAll", "LogClear"}, W::Elsewhere, nullptr, {}}, // enabled when the log opens its menu
-        {{"mmiCheckUpdate", "mmiUserHelp", "mmiSupport", "mmiAbout"}, W::NotBuilt, nullptr, {}},
+        {{"mmiCheckUpdate"}, W::Table, &TMainForm::mmiCheckUpdateClick, [](const CommandInputs &in) { return in.idle(); }},
+        {{"mmiUserHelp"}, W::Table, &TMainForm::mmiUserHelpClick, [](const CommandInputs &in) { return in.idle(); }},
+        {{"mmiSupport"}, W::Table, &TMainForm::mmiSupportClick, [](const CommandInputs &in) { return in.idle(); }},
+        {{"mmiAbout"}, W::Table, &TMainForm::mmiAboutClick, {}},
     };
     return table;
 }

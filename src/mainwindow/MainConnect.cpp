@@ -59,6 +59,13 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
     lastConnectRequest_ = request;
     emit connectRequested(request);
 
+    // The engine speaks plain FTP only: a site that asks for TLS is never
+    // logged in to without it, and the session that runs is left alone.
+    if (request.options.tls != sites::TlsMode::Off) {
+        ui::ShowError(this, ui::pick("   尚不能建立加密（TLS）连接，未连接该站点。", "   尚不能建立加密（TLS）連接，未連接該站點。"));
+        return;
+    }
+
     if (request.fromPastedURL) {
         userDisconnect_ = mftp1_->Connected() || mftp1_->Connecting();
         if (mftp1_->Connecting())

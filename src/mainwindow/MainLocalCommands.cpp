@@ -279,7 +279,6 @@ void TMainForm::connectLocalCommands()
     columns->setObjectName(QStringLiteral("LocalFileSortColumns"));
     columns->setExclusive(true);
     for (QAction *order : {up, down}) {
-        disconnect(order, &QAction::triggered, this, nullptr);
         const Qt::SortOrder wanted = order == up ? Qt::AscendingOrder : Qt::DescendingOrder;
         connect(order, &QAction::triggered, this, [this, order, wanted] {
             order->setChecked(true);

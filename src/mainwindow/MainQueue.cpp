@@ -173,7 +173,8 @@ QString TMainForm::queueDialogFolder() const
 {
     QString folder = config_.ReadString(QStringLiteral("Load"), QLatin1String(config::OpenQueuePath), QString());
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = platform::programFolder();
+        // An installed program's folder is no place for the user's queues.
+        folder = platform::programIsInstalled() ? QDir::homePath() : platform::programFolder();
     return folder;
 }
 

@@ -3,7 +3,6 @@
 #include "mainwindow/MainCaptions.h"
 #include "ui/Language.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -75,8 +74,7 @@ void TRemoteDirForm::CancelClick()
     TMFtp *ftp = tree_->Client();
     if (ftp && !startFolder_.isEmpty() && ftp->CurrentDirectory() != startFolder_) {
         ftp->ChangeDirectory(startFolder_);
-        while (ftp->Busy())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ftp->WaitUntilIdle();
     }
     cancelling_ = false;
     reject();

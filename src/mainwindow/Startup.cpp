@@ -14,8 +14,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include <cstdio>
-
 namespace mainwindow {
 
 ProgramWindows CreateProgramWindows(const MainFormEnvironment &environment)
@@ -49,17 +47,15 @@ int RunProgram()
     // The name only: a display name would be appended to every window title
     // that does not end with it ("... [SERVER] — BramblewayFTP软件").
     QApplication::setApplicationName(applicationTitle());
+    // Lets the desktop match the windows with the program's menu entry.
+    QGuiApplication::setDesktopFileName(QLatin1String(DesktopFileName));
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (const std::optional<int> status = AnswerWithoutWindow(arguments))
+        return *status;
     QString error;
-    const std::optional<CommandLine> options = ParseCommandLine(QApplication::arguments().mid(1), &error);
-    if (!options) {
-        std::fprintf(stderr, "bramblewayftp: %s\n%s\n", error.toLocal8Bit().constData(),
-                     CommandLineUsage().toLocal8Bit().constData());
+    const std::optional<CommandLine> options = ParseCommandLine(arguments, &error);
+    if (!options)
         return 2;
-    }
-    if (options->help) {
-        std::printf("%s\n", CommandLineUsage().toLocal8Bit().constData());
-        return 0;
-    }
     std::unique_ptr<TMainForm> main(CreateProgramWindows().mainForm);
     StartLoopProbeFromEnvironment(main.get());
     main->show();

@@ -17,6 +17,10 @@ class TSiteUser;
 
 namespace mainwindow {
 
+// The name of the program's desktop entry (without ".desktop"), also the
+// name of its icon in the icon theme.
+inline constexpr const char *DesktopFileName = "net.brambleway.bramblewayftp";
+
 // The windows created at start-up, in creation order. Windows whose own
 // work is not part of this program yet are plain dialogs with their names.
 struct ProgramWindows

@@ -1,5 +1,7 @@
 #include "platform/AppPaths.h"
 
+#include "platform/BuildInfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -36,6 +38,24 @@ QString programFolder()
     return self.exists() ? QFileInfo(self.symLinkTarget()).absolutePath() : QDir::currentPath();
 }
 
+bool isInstalledProgramFolder(const QString &folder, const QString &installBinDir)
+{
+    const QString path = QDir::cleanPath(folder);
+    if (!installBinDir.isEmpty() && path == QDir::cleanPath(installBinDir))
+        return true;
+    for (const char *root : {"/usr", "/opt", "/bin", "/sbin"}) {
+        const QLatin1String r(root);
+        if (path == r || (path.startsWith(r) && path.at(r.size()) == QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+bool programIsInstalled()
+{
+    return isInstalledProgramFolder(programFolder(), QString::fromUtf8(InstallBinDir));
+}
+
 QString chooseDataFolder(const QString &home, const QString &programDir, bool programDirWritable,
                          const QString &userFolder)
 {
@@ -48,7 +68,9 @@ QString dataFolder()
 {
     const QString home = qEnvironmentVariable(HomeVariable);
     const QString program = programFolder();
-    const bool writable = home.trimmed().isEmpty() && canCreateFilesIn(program);
+    // The probe itself creates a file: never in an installed program's folder.
+    const bool writable = home.trimmed().isEmpty()
+        && !isInstalledProgramFolder(program, QString::fromUtf8(InstallBinDir)) && canCreateFilesIn(program);
     const QString folder = chooseDataFolder(home, program, writable, userConfigFolder());
     QDir().mkpath(folder);
     return folder;

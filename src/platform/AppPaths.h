@@ -2,9 +2,11 @@
 // Where the program keeps its files (Config.ini, ftp.dat, version.ini).
 //
 // Portable by default: beside the program file. When that folder cannot be
-// written, a per-user configuration folder is used instead. The environment
-// variable BRAMBLEWAY_HOME, when set, names the folder outright (tests and
-// demos use it so that a user's own settings are never touched).
+// written, or the program is installed (see isInstalledProgramFolder), a
+// per-user configuration folder is used instead, and nothing is ever written
+// into the program's folder. The environment variable BRAMBLEWAY_HOME, when
+// set, names the folder outright (tests and demos use it so that a user's
+// own settings are never touched).
 
 #include <QString>
 
@@ -14,6 +16,17 @@ inline constexpr const char *HomeVariable = "BRAMBLEWAY_HOME";
 
 // Folder of the running program file.
 QString programFolder();
+
+// True when `folder` (a program's folder, absolute) holds an installed
+// program: it is `installBinDir` (the build's install folder) or lies in the
+// system's own folders /usr, /opt, /bin or /sbin. Such a folder is never
+// written to, also not by root. Compares the texts only (no symbolic links
+// resolved).
+bool isInstalledProgramFolder(const QString &folder, const QString &installBinDir);
+
+// isInstalledProgramFolder for the running program and this build's install
+// folder.
+bool programIsInstalled();
 
 // The folder settings and the site book live in; created when missing.
 QString dataFolder();

@@ -43,6 +43,7 @@ public:
 
     // Chooses the events to report (SocketEvent bits).
     void select(int mask);
+    int selectedEvents() const { return mask_; }
 
     // Starts connecting; 0 or WSAEWOULDBLOCK mean "under way, a connect event
     // follows"; anything else failed at once.

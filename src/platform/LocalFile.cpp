@@ -1,6 +1,7 @@
 #include "platform/LocalFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -56,6 +57,44 @@ bool LocalFile::openReadOnly(const QString &path)
         }
     }
     return fd_ >= 0;
+}
+
+bool LocalFile::createBeside(const QString &path, QString *created)
+{
+    close();
+    // The name stays well within the longest a folder entry may have.
+    constexpr qsizetype MaxNameBytes = 200;
+    const QFileInfo info(path);
+    QString name = info.fileName();
+    while (QFile::encodeName(name).size() > MaxNameBytes)
+        name.chop(1);
+    QByteArray pattern = QFile::encodeName(info.path()) + "/." + QFile::encodeName(name) + ".XXXXXX";
+    int fd;
+    do {
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    error_ = fd < 0 ? errno : 0;
+    if (fd < 0)
+        return false;
+    fd_ = fd;
+    *created = QFile::decodeName(pattern);
+    return true;
+}
+
+int LocalFile::replace(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0)
+        ::chmod(source.constData(), st.st_mode & 07777);
+    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+}
+
+void LocalFile::remove(const QString &path)
+{
+    if (!path.isEmpty())
+        ::unlink(QFile::encodeName(path).constData());
 }
 
 void LocalFile::close()

@@ -23,7 +23,16 @@ public:
     // Creates the file (empty) or truncates an existing one, for writing.
     bool create(const QString &path);
     bool openReadOnly(const QString &path);
+    // Creates a new empty file with a name of its own in the folder of
+    // `path` (".<name>.XXXXXX", owner-only) and opens it for reading and
+    // writing; *created receives its path.
+    bool createBeside(const QString &path, QString *created);
     void close();
+
+    // Puts `from` in the place of `to` in one step; `from` takes the access
+    // bits of the file it replaces. 0 or the errno value.
+    static int replace(const QString &from, const QString &to);
+    static void remove(const QString &path);
 
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }

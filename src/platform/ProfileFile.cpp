@@ -191,10 +191,14 @@ public:
         const QString dir = QFileInfo(fileName_).absolutePath();
         if (!QDir().mkpath(dir))
             return false;
+        // A new file is the owner's alone: settings may hold passwords.
+        const bool created = !QFileInfo::exists(fileName_);
         QSaveFile f(fileName_);
         f.setDirectWriteFallback(true);
         if (!f.open(QIODevice::WriteOnly))
             return false;
+        if (created)
+            f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         if (f.write(out) != out.size()) {
             f.cancelWriting();
             return false;

@@ -48,6 +48,9 @@ inline constexpr const char *AutoRemember = "auto";
 inline constexpr const char *DefaultConnectIndex = "DefaultConnectIndex";
 inline constexpr const char *OpenQueuePath = "OpenQueuePath";
 
+// [Service]: the online services' base addresses (UpdateServer,
+// FeedbackServer); services/ServiceConfig.h reads them.
+
 // [Connect]: ID1, ID2, ... one sealed quick-connect record each.
 inline constexpr const char *ConnectRecordPrefix = "ID";
 

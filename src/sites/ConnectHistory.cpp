@@ -8,8 +8,12 @@ namespace sites {
 QString PackConnectRecord(const ConnectRecord &r)
 {
     const QChar sep(HistorySeparator);
-    return r.server + sep + r.userName + sep + r.password + sep + r.port + sep
-           + (r.anonymous ? QLatin1Char('1') : QLatin1Char('0')) + sep;
+    QString text = r.server + sep + r.userName + sep + r.password + sep + r.port + sep
+                   + (r.anonymous ? QLatin1Char('1') : QLatin1Char('0')) + sep;
+    if (!r.options.isDefault())
+        text += tlsModeName(r.options.tls) + sep + charsetName(r.options.charset) + sep
+                + (r.options.passiveAddressRule ? QLatin1Char('1') : QLatin1Char('0')) + sep;
+    return text;
 }
 
 bool UnpackConnectRecord(const QString &text, ConnectRecord *record)
@@ -24,6 +28,12 @@ bool UnpackConnectRecord(const QString &text, ConnectRecord *record)
     record->password = parts[2];
     record->port = parts[3];
     record->anonymous = parts[4] == QLatin1String("1");
+    record->options = SiteOptions{};
+    if (parts.size() >= 8) {
+        tlsModeFromName(parts[5], &record->options.tls);
+        charsetFromName(parts[6], &record->options.charset);
+        record->options.passiveAddressRule = parts[7] != QLatin1String("0");
+    }
     return true;
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 // The quick-connect history: section [Connect] of Config.ini, keys ID1,
 // ID2, ... each holding one sealed entry "server『user『password『port『anonymous『".
+// A site with other than the default options (SiteOptions.h) has three
+// fields more: "...anonymous『tls『charset『passive『" (passive "1" or "0");
+// readers that know only five fields read such entries as before.
 
 #include "platform/ProfileFile.h"
+#include "sites/SiteOptions.h"
 
 #include <QList>
 #include <QString>
@@ -18,13 +22,14 @@ struct ConnectRecord
     QString password;
     QString port = QStringLiteral("21");
     bool anonymous = false;
+    SiteOptions options;
 
     bool operator==(const ConnectRecord &) const = default;
 };
 
 QString PackConnectRecord(const ConnectRecord &record);
 // False, with a cleared record (port "21", not anonymous), when the text
-// lacks the separators.
+// lacks the separators. Option fields not understood read as the defaults.
 bool UnpackConnectRecord(const QString &text, ConnectRecord *record);
 
 class ConnectHistory

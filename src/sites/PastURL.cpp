@@ -88,6 +88,7 @@ ConnectRequest PastedConnectRequest(const PastedURL &url)
     r.userName = url.userName;
     r.fromPastedURL = true;
     r.urlPath = url.path;
+    r.options.tls = url.tls;
     return r;
 }
 

@@ -89,9 +89,13 @@ bool SaveSiteBook(TSiteTree &tree, const QString &path, QString *error)
     if (QFileInfo::exists(path) && !isReadableBook(path) && KeepDamagedFile(path).isEmpty())
         return fail(QStringLiteral("%1 cannot be read and cannot be set aside").arg(path));
 
+    // A new book is the owner's alone: it holds passwords.
+    const bool created = !QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
+    if (created)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return fail(file.errorString());

@@ -31,6 +31,10 @@ inline constexpr qint64 MaxSiteBookBytes = 64 * 1024 * 1024;
 // The site book in the program's data folder (beside Config.ini).
 QString siteBookPath();
 
+// A node text as the file stores it and reads it back: GBK, at most
+// MaxNodeTextBytes bytes, characters GBK lacks as "?".
+QString StoredNodeText(const QString &text);
+
 // The bytes of the file for the tree as it stands (records are written with
 // the names they hold; SaveSiteBook sorts and renames first).
 QByteArray WriteSiteBookBytes(const TSiteTree &tree);

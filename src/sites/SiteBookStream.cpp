@@ -72,6 +72,15 @@ QByteArray cutGbk(const QByteArray &bytes, int limit)
     return bytes.left(i);
 }
 
+} // namespace
+
+QString StoredNodeText(const QString &text)
+{
+    return platform::fromGbk(cutGbk(platform::toGbk(text), MaxNodeTextBytes));
+}
+
+namespace {
+
 void writeNode(Writer &w, const TSiteNode &node)
 {
     const QByteArray text = cutGbk(platform::toGbk(node.text), MaxNodeTextBytes);

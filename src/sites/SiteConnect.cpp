@@ -3,6 +3,7 @@
 #include "sites/ConfigKeys.h"
 #include "sites/Seal.h"
 #include "ui/Language.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,11 +82,20 @@ TFastConnForm::TFastConnForm(platform::ProfileFile *config, QWidget *parent)
     close_ = button("CloseButton");
     clear_ = button("DeleteSite");
     setDefault_ = button("SetDefaultConnect");
+    tlsMode_ = new QComboBox(this);
+    tlsMode_->setObjectName(QStringLiteral("SiteTlsMode"));
+    tlsMode_->addItems({QString(), QString(), QString()}); // TlsMode order; texts by language
+    charset_ = new QComboBox(this);
+    charset_->setObjectName(QStringLiteral("SiteCharset"));
+    charset_->addItems({QString(), QStringLiteral("UTF-8"), QStringLiteral("GBK")}); // NameCharset order
+    passiveRule_ = new QCheckBox(this);
+    passiveRule_->setObjectName(QStringLiteral("SitePassiveRule"));
+    passiveRule_->setChecked(true);
     for (QLabel *&l : labels_)
         l = new QLabel(this);
 
     auto *grid = new QGridLayout;
-    grid->setVerticalSpacing(6);
+    grid->setVerticalSpacing(2);
     grid->addWidget(labels_[0], 0, 0);
     grid->addWidget(server_, 0, 1, 1, 3);
     grid->addWidget(labels_[1], 1, 0);
@@ -96,6 +106,16 @@ TFastConnForm::TFastConnForm(platform::ProfileFile *config, QWidget *parent)
     grid->addWidget(port_, 3, 1);
     grid->addWidget(anonymous_, 3, 2);
     grid->addWidget(autoSave_, 3, 3);
+    auto *optionRow = new QHBoxLayout;
+    optionRow->setContentsMargins(0, 0, 0, 0);
+    optionRow->addWidget(tlsMode_);
+    optionRow->addSpacing(6);
+    optionRow->addWidget(labels_[5]);
+    optionRow->addWidget(charset_);
+    optionRow->addStretch(1);
+    grid->addWidget(labels_[4], 4, 0);
+    grid->addLayout(optionRow, 4, 1, 1, 3);
+    grid->addWidget(passiveRule_, 5, 1, 1, 3);
     grid->setColumnStretch(3, 1);
     auto *row1 = new QHBoxLayout;
     row1->addWidget(clear_);
@@ -106,6 +126,8 @@ TFastConnForm::TFastConnForm(platform::ProfileFile *config, QWidget *parent)
     row2->addWidget(connect_);
     row2->addWidget(close_);
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(4);
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addLayout(row1);
@@ -127,6 +149,15 @@ TFastConnForm::TFastConnForm(platform::ProfileFile *config, QWidget *parent)
         });
     }
     connect(port_, &QLineEdit::textChanged, this, [this] { updateStates(); });
+    connect(tlsMode_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (syncing_)
+            return;
+        // The port follows the mode while it is the other mode's default.
+        const bool implicit = TlsMode(index) == TlsMode::Implicit;
+        const QString from = QString::number(defaultPortFor(implicit ? TlsMode::Off : TlsMode::Implicit));
+        if (port_->text() == from)
+            port_->setText(QString::number(defaultPortFor(TlsMode(index))));
+    });
     for (QLineEdit *e : {server_->lineEdit(), user_, password_, port_})
         connect(e, &QLineEdit::returnPressed, this, [this] { runConnectIfEnabled(); });
     connect(connect_, &QPushButton::clicked, this, [this] { ConnectClicked(); });
@@ -174,6 +205,19 @@ void TFastConnForm::SetTexts()
     connect_->setText(ui::pick("连  接", "連  接"));
     close_->setText(ui::pick("关  闭", "關  閉"));
     autoSave_->setText(QStringLiteral("保存密码"));
+    labels_[4]->setText(ui::pick("加  密", "加  密"));
+    labels_[5]->setText(ui::pick("字符集", "字符集"));
+    tlsMode_->setItemText(int(TlsMode::Off), ui::pick("不加密", "不加密"));
+    tlsMode_->setItemText(int(TlsMode::Explicit), ui::pick("显式 TLS", "顯式 TLS"));
+    tlsMode_->setItemText(int(TlsMode::Implicit), ui::pick("隐式 TLS", "隱式 TLS"));
+    charset_->setItemText(int(NameCharset::Auto), ui::pick("自动", "自動"));
+    passiveRule_->setText(ui::pick("被动模式使用服务器地址", "被動模式使用服務器地址"));
+    tlsMode_->setToolTip(ui::pick("与服务器之间的连接是否加密：显式 TLS 在普通端口上登陆前加密（AUTH TLS），隐式 TLS 连接专用端口（通常为 990）",
+                                  "與服務器之間的連接是否加密：顯式 TLS 在普通端口上登陸前加密（AUTH TLS），隱式 TLS 連接專用端口（通常為 990）"));
+    charset_->setToolTip(ui::pick("服务器上文件名的编码：自动时服务器支持 UTF8 即用 UTF-8，否则用 GBK",
+                                  "服務器上文件名的編碼：自動時服務器支持 UTF8 即用 UTF-8，否則用 GBK"));
+    passiveRule_->setToolTip(ui::pick("被动模式下服务器给出内网、本机或其他主机的地址时，改为连接服务器本身的地址",
+                                      "被動模式下服務器給出內網、本機或其他主機的地址時，改為連接服務器本身的地址"));
     setDefault_->setText(QStringLiteral("设置为默认连接"));
     server_->setToolTip(ui::pick("登陆到FTP服务器的网络地址或IP", "登陸到FTP服務器的網絡地址或IP"));
     user_->setToolTip(ui::pick("登陆到FTP服务器的用户名", "登陸到FTP服務器的用戶名"));
@@ -202,7 +246,17 @@ ConnectRequest TFastConnForm::connectRequest() const
     r.port = portFromText(port_->text());
     r.password = password_->text();
     r.userName = user_->text();
+    r.options = options();
     return r;
+}
+
+SiteOptions TFastConnForm::options() const
+{
+    SiteOptions o;
+    o.tls = TlsMode(tlsMode_->currentIndex());
+    o.charset = NameCharset(charset_->currentIndex());
+    o.passiveAddressRule = passiveRule_->isChecked();
+    return o;
 }
 
 void TFastConnForm::loadItems()
@@ -249,6 +303,11 @@ void TFastConnForm::fillFrom(const ConnectRecord &record)
 {
     user_->setText(record.userName);
     password_->setText(record.password);
+    syncing_ = true;
+    tlsMode_->setCurrentIndex(int(record.options.tls));
+    charset_->setCurrentIndex(int(record.options.charset));
+    passiveRule_->setChecked(record.options.passiveAddressRule);
+    syncing_ = false;
     port_->setText(record.port);
     anonymous_->setChecked(record.anonymous);
 }
@@ -263,6 +322,11 @@ void TFastConnForm::clearFields()
     user_->clear();
     password_->clear();
     port_->setText(QStringLiteral("21"));
+    syncing_ = true;
+    tlsMode_->setCurrentIndex(int(TlsMode::Off));
+    charset_->setCurrentIndex(int(NameCharset::Auto));
+    passiveRule_->setChecked(true);
+    syncing_ = false;
 }
 
 bool TFastConnForm::connectAllowed() const
@@ -294,6 +358,11 @@ void TFastConnForm::ConnectClicked()
 {
     if (!connectAllowed())
         return;
+    if (portTooLarge(port_->text())) {
+        ui::ShowError(this, PortTooLargeText());
+        port_->setFocus();
+        return;
+    }
     bool isNumber = false;
     port_->text().toInt(&isNumber);
     if (!isNumber)
@@ -304,6 +373,7 @@ void TFastConnForm::ConnectClicked()
     record.password = password_->text();
     record.port = port_->text();
     record.anonymous = anonymous_->isChecked();
+    record.options = options();
     if (autoSave_->isChecked())
         history_.Remember(record);
     confirmed_ = true;

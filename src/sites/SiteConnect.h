@@ -42,7 +42,8 @@ public:
     void SetTexts();
     // Named controls: SiteServer, SiteUserName, SitePassword, SitePort,
     // SiteAnonymous, AutoSavePassword, ConnectButton, CloseButton,
-    // DeleteSite, SetDefaultConnect.
+    // DeleteSite, SetDefaultConnect, SiteTlsMode, SiteCharset,
+    // SitePassiveRule.
     QWidget *control(const QString &name) const;
 
     void ConnectClicked();
@@ -57,6 +58,7 @@ private:
     void selectItem(int index);
     void serverTextChanged(const QString &text);
     void fillFrom(const ConnectRecord &record);
+    SiteOptions options() const;
     void clearFields();
     void updateStates();
     bool connectAllowed() const;
@@ -77,7 +79,10 @@ private:
     QPushButton *close_ = nullptr;
     QPushButton *clear_ = nullptr;
     QPushButton *setDefault_ = nullptr;
-    QLabel *labels_[4] = {};
+    QComboBox *tlsMode_ = nullptr;
+    QComboBox *charset_ = nullptr;
+    QCheckBox *passiveRule_ = nullptr;
+    QLabel *labels_[6] = {};
 };
 
 } // namespace sites

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,6 +57,9 @@ const std::vector<SiteFormText> &TSiteForm::captionTable()
         {"LocalPathLabel", "本地目录：", "本地目錄："},
         {"SiteMemoLabel", "站点备注：", "站點備注："},
         {"AnonymityLogon", "匿名登陆", "匿名登陸"},
+        {"SiteTlsModeLabel", "加密：", "加密："},
+        {"SiteCharsetLabel", "字符集：", "字符集："},
+        {"SitePassiveRule", "被动模式使用服务器地址", "被動模式使用服務器地址"},
     };
     return rows;
 }
@@ -71,6 +75,12 @@ const std::vector<SiteFormText> &TSiteForm::hintTable()
         {"RemotePath", "该站点连接到服务器后，进入的初始化目录", "該站點連接到服務器後，進入的初始化目錄"},
         {"LocalPath", "该站点的本地初始化目录", "該站點的本地初始化目錄"},
         {"SiteMemo", "注释该站点信息", "注釋該站點信息"},
+        {"SiteTlsMode", "与服务器之间的连接是否加密：显式 TLS 在普通端口上登陆前加密（AUTH TLS），隐式 TLS 连接专用端口（通常为 990）",
+         "與服務器之間的連接是否加密：顯式 TLS 在普通端口上登陸前加密（AUTH TLS），隱式 TLS 連接專用端口（通常為 990）"},
+        {"SiteCharset", "服务器上文件名的编码：自动时服务器支持 UTF8 即用 UTF-8，否则用 GBK",
+         "服務器上文件名的編碼：自動時服務器支持 UTF8 即用 UTF-8，否則用 GBK"},
+        {"SitePassiveRule", "被动模式下服务器给出内网、本机或其他主机的地址时，改为连接服务器本身的地址",
+         "被動模式下服務器給出內網、本機或其他主機的地址時，改為連接服務器本身的地址"},
         {"NewSite", "添加一个新的站点", "添加一個新的站點"},
         {"NewGroup", "添加一个新的站点文件夹", "添加一個新的站點文件夾"},
         {"RenameSite", "更改选中的站点或分组名称", "更改選中的站點或分組名稱"},
@@ -128,6 +138,9 @@ TSiteForm::TSiteForm(const QString &siteBookFile, QWidget *parent)
     load_ = LoadSiteBook(*tree_, file_);
     if (load_.status == SiteBookLoad::Refused)
         reportLoadFailure();
+    optionsLoad_ = LoadSiteOptions(*tree_, siteOptionsFile());
+    if (!optionsLoad_.message.isEmpty())
+        reportOptionsProblem();
     if (tree_->isEmpty()) {
         createRootWhenEmpty();
     } else {
@@ -166,6 +179,21 @@ void TSiteForm::reportLoadFailure()
         text += ui::pick("   站点文件无法读取，原文件已另存为：", "   站點文件無法讀取，原文件已另存為：") + load_.keptAs;
     else
         text += ui::pick("   站点文件无法读取，原文件保持不变：", "   站點文件無法讀取，原文件保持不變：") + file_;
+    ui::ShowError(this, text);
+}
+
+void TSiteForm::reportOptionsProblem()
+{
+    QString text = QStringLiteral("   ") + siteOptionsFile() + QStringLiteral(": ") + optionsLoad_.message
+                   + QLatin1Char('\n');
+    if (optionsLoad_.status == SiteOptionsLoad::Refused) {
+        text += ui::pick("   站点的加密和字符集设置无法读取，各站点暂用默认设置。",
+                         "   站點的加密和字符集設置無法讀取，各站點暫用默認設置。");
+        if (!optionsLoad_.keptAs.isEmpty())
+            text += QLatin1Char('\n') + ui::pick("   原文件已另存为：", "   原文件已另存為：") + optionsLoad_.keptAs;
+    } else {
+        text += ui::pick("   部分站点设置无法识别，已改用默认设置。", "   部分站點設置無法識別，已改用默認設置。");
+    }
     ui::ShowError(this, text);
 }
 
@@ -272,16 +300,27 @@ void TSiteForm::buildFields()
     memo_ = new QPlainTextEdit(infoPanel_);
     memo_->setObjectName(QStringLiteral("SiteMemo"));
     memo_->setTabChangesFocus(true);
+    memo_->setMinimumHeight(36); // the window keeps its size with the option rows
+    tlsMode_ = new QComboBox(infoPanel_);
+    tlsMode_->setObjectName(QStringLiteral("SiteTlsMode"));
+    tlsMode_->addItems({QString(), QString(), QString()}); // TlsMode order; texts by language
+    charset_ = new QComboBox(infoPanel_);
+    charset_->setObjectName(QStringLiteral("SiteCharset"));
+    charset_->addItems({QString(), QStringLiteral("UTF-8"), QStringLiteral("GBK")}); // NameCharset order
+    passiveRule_ = new QCheckBox(infoPanel_);
+    passiveRule_->setObjectName(QStringLiteral("SitePassiveRule"));
+    passiveRule_->setChecked(true);
 
     for (const char *name : {"SiteServerNameLabel", "SiteUserNameLabel", "SitePasswordLabel", "SitePortLabel",
-                             "RemotePathLabel", "LocalPathLabel", "SiteMemoLabel"}) {
+                             "RemotePathLabel", "LocalPathLabel", "SiteMemoLabel", "SiteTlsModeLabel",
+                             "SiteCharsetLabel"}) {
         auto *l = new QLabel(infoPanel_);
         l->setObjectName(QLatin1String(name));
         labels_.insert(QLatin1String(name), l);
     }
     auto *grid = new QGridLayout(infoPanel_);
     grid->setContentsMargins(2, 2, 2, 2);
-    grid->setVerticalSpacing(4);
+    grid->setVerticalSpacing(2);
     grid->addWidget(labels_.value(QStringLiteral("SiteServerNameLabel")), 0, 0);
     grid->addWidget(server_, 0, 1, 1, 3);
     grid->addWidget(labels_.value(QStringLiteral("SiteUserNameLabel")), 1, 0);
@@ -291,15 +330,25 @@ void TSiteForm::buildFields()
     grid->addWidget(labels_.value(QStringLiteral("SitePortLabel")), 3, 0);
     grid->addWidget(port_, 3, 1);
     grid->addWidget(anonymous_, 3, 2, 1, 2);
-    grid->addWidget(labels_.value(QStringLiteral("RemotePathLabel")), 4, 0);
-    grid->addWidget(remotePath_, 4, 1, 1, 3);
-    grid->addWidget(labels_.value(QStringLiteral("LocalPathLabel")), 5, 0);
-    grid->addWidget(localPath_, 5, 1, 1, 2);
-    grid->addWidget(browse_, 5, 3);
-    grid->addWidget(labels_.value(QStringLiteral("SiteMemoLabel")), 6, 0, Qt::AlignTop);
-    grid->addWidget(memo_, 6, 1, 1, 3);
+    auto *optionRow = new QHBoxLayout;
+    optionRow->setContentsMargins(0, 0, 0, 0);
+    optionRow->addWidget(tlsMode_);
+    optionRow->addSpacing(8);
+    optionRow->addWidget(labels_.value(QStringLiteral("SiteCharsetLabel")));
+    optionRow->addWidget(charset_);
+    optionRow->addStretch(1);
+    grid->addWidget(labels_.value(QStringLiteral("SiteTlsModeLabel")), 4, 0);
+    grid->addLayout(optionRow, 4, 1, 1, 3);
+    grid->addWidget(passiveRule_, 5, 1, 1, 3);
+    grid->addWidget(labels_.value(QStringLiteral("RemotePathLabel")), 6, 0);
+    grid->addWidget(remotePath_, 6, 1, 1, 3);
+    grid->addWidget(labels_.value(QStringLiteral("LocalPathLabel")), 7, 0);
+    grid->addWidget(localPath_, 7, 1, 1, 2);
+    grid->addWidget(browse_, 7, 3);
+    grid->addWidget(labels_.value(QStringLiteral("SiteMemoLabel")), 8, 0, Qt::AlignTop);
+    grid->addWidget(memo_, 8, 1, 1, 3);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(8, 1);
 
     connect(server_, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (TSiteInfo *r = currentRecord(); r && !filling_)
@@ -338,6 +387,18 @@ void TSiteForm::buildFields()
             r->Memo = memo_->toPlainText();
     });
     connect(browse_, &QToolButton::clicked, this, [this] { browseLocalPath(); });
+    connect(tlsMode_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (filling_)
+            return;
+        // The port follows the mode while it is the other mode's default.
+        const bool implicit = TlsMode(index) == TlsMode::Implicit;
+        const QString from = QString::number(defaultPortFor(implicit ? TlsMode::Off : TlsMode::Implicit));
+        if (port_->text() == from)
+            port_->setText(QString::number(defaultPortFor(TlsMode(index))));
+        storeOptions();
+    });
+    connect(charset_, &QComboBox::currentIndexChanged, this, [this] { storeOptions(); });
+    connect(passiveRule_, &QCheckBox::toggled, this, [this] { storeOptions(); });
 }
 
 QWidget *TSiteForm::control(const QString &name) const
@@ -367,7 +428,13 @@ void TSiteForm::SetTexts()
             l->setText(text);
         else if (name == QLatin1String("AnonymityLogon"))
             anonymous_->setText(text);
+        else if (name == QLatin1String("SitePassiveRule"))
+            passiveRule_->setText(text);
     }
+    tlsMode_->setItemText(int(TlsMode::Off), ui::pick("不加密", "不加密"));
+    tlsMode_->setItemText(int(TlsMode::Explicit), ui::pick("显式 TLS", "顯式 TLS"));
+    tlsMode_->setItemText(int(TlsMode::Implicit), ui::pick("隐式 TLS", "隱式 TLS"));
+    charset_->setItemText(int(NameCharset::Auto), ui::pick("自动", "自動"));
     for (const SiteFormText &row : hintTable()) {
         const QString hint = QString::fromUtf8(simplified ? row.simplified : row.traditional);
         if (QWidget *w = findChild<QWidget *>(QLatin1String(row.control)))
@@ -405,7 +472,10 @@ bool TSiteForm::SaveSiteBook()
     // Keep the selection across the sort that saving does.
     TSiteNode *selected = selectedNode();
     QString error;
-    const bool ok = sites::SaveSiteBook(*tree_, file_, &error);
+    bool ok = sites::SaveSiteBook(*tree_, file_, &error);
+    // The options are keyed by the paths the book has just been saved with.
+    if (ok && !SaveSiteOptions(*tree_, siteOptionsFile(), &error))
+        ok = false;
     if (selected)
         selectNode(selected);
     if (!ok)

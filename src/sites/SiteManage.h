@@ -6,12 +6,14 @@
 
 #include "sites/ConnectRequest.h"
 #include "sites/SiteBook.h"
+#include "sites/SiteOptionsFile.h"
 
 #include <QDialog>
 #include <QHash>
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -42,8 +44,9 @@ public:
     // Edits longer than this in the port box are replaced by the default port.
     static constexpr int MaxPortDigits = 5;
 
-    // Loads the book from `siteBookFile`; a damaged file is reported in a
-    // message box and set aside.
+    // Loads the book from `siteBookFile` and the sites' options from
+    // SiteOptions.json beside it; a damaged file is reported in a message
+    // box and set aside.
     explicit TSiteForm(const QString &siteBookFile, QWidget *parent = nullptr);
     ~TSiteForm() override;
 
@@ -58,6 +61,8 @@ public:
     QTreeView *treeView() const;
     const QString &siteBookFile() const { return file_; }
     const SiteBookLoad &loadResult() const { return load_; }
+    QString siteOptionsFile() const { return siteOptionsPathFor(file_); }
+    const SiteOptionsLoad &optionsLoadResult() const { return optionsLoad_; }
 
     TSiteNode *selectedNode() const;
     void selectNode(TSiteNode *node);
@@ -66,7 +71,8 @@ public:
     void DeleteSiteEntry();
     // Drop of the selected node at `pos` (tree viewport coordinates).
     bool MoveSiteEntry(const QPoint &pos);
-    // Writes the book; a failure is reported in a message box.
+    // Writes the book and the sites' options; a failure is reported in a
+    // message box.
     bool SaveSiteBook();
 
     void SetTexts();
@@ -94,9 +100,12 @@ private:
     void buildFields();
     void createRootWhenEmpty();
     void reportLoadFailure();
+    void reportOptionsProblem();
 
     void onCurrentChanged(TSiteNode *node);
     void fillFields(const TSiteInfo &record);
+    void fillOptions(const SiteOptions &options);
+    void storeOptions();
     TSiteInfo *currentRecord() const;
     void storeSealed(QLineEdit *field, QString TSiteInfo::*member);
     void updateCommandStates();
@@ -108,6 +117,7 @@ private:
 
     QString file_;
     SiteBookLoad load_;
+    SiteOptionsLoad optionsLoad_;
     QString key_;
     bool filling_ = false;
     TSiteTree *tree_;
@@ -127,6 +137,9 @@ private:
     QLineEdit *localPath_ = nullptr;
     QToolButton *browse_ = nullptr;
     QPlainTextEdit *memo_ = nullptr;
+    QComboBox *tlsMode_ = nullptr;
+    QComboBox *charset_ = nullptr;
+    QCheckBox *passiveRule_ = nullptr;
     QHash<QString, QAction *> actions_;
     QHash<QString, QPushButton *> buttons_;
     QHash<QString, QLabel *> labels_;

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -47,6 +48,7 @@ void TSiteForm::onCurrentChanged(TSiteNode *node)
     else
         groupBox_->setTitle(ui::pick(" 【站点管理】 ", " 【站點管理】 "));
     fillFields(*node->record);
+    fillOptions(node->options);
     infoPanel_->setVisible(node->isSite());
     updateCommandStates();
 }
@@ -65,6 +67,25 @@ void TSiteForm::fillFields(const TSiteInfo &record)
     localPath_->setText(record.LocalPath);
     memo_->setPlainText(record.Memo);
     filling_ = false;
+}
+
+void TSiteForm::fillOptions(const SiteOptions &options)
+{
+    filling_ = true;
+    tlsMode_->setCurrentIndex(int(options.tls));
+    charset_->setCurrentIndex(int(options.charset));
+    passiveRule_->setChecked(options.passiveAddressRule);
+    filling_ = false;
+}
+
+void TSiteForm::storeOptions()
+{
+    TSiteNode *n = selectedNode();
+    if (!n || !n->isSite() || filling_)
+        return;
+    n->options.tls = TlsMode(tlsMode_->currentIndex());
+    n->options.charset = NameCharset(charset_->currentIndex());
+    n->options.passiveAddressRule = passiveRule_->isChecked();
 }
 
 void TSiteForm::storeSealed(QLineEdit *field, QString TSiteInfo::*member)
@@ -112,6 +133,11 @@ void TSiteForm::copyStatesToPopup()
 
 void TSiteForm::connectChosen()
 {
+    if (portTooLarge(port_->text())) {
+        ui::ShowError(this, PortTooLargeText());
+        port_->setFocus();
+        return;
+    }
     accept();
 }
 
@@ -132,6 +158,9 @@ ConnectRequest TSiteForm::connectRequest() const
     r.port = portFromText(port_->text());
     r.password = password_->text();
     r.userName = user_->text();
+    r.options.tls = TlsMode(tlsMode_->currentIndex());
+    r.options.charset = NameCharset(charset_->currentIndex());
+    r.options.passiveAddressRule = passiveRule_->isChecked();
     return r;
 }
 

@@ -4,6 +4,7 @@
 // Every node holds its image index, which tells its kind, and a record.
 
 #include "sites/SiteInfo.h"
+#include "sites/SiteOptions.h"
 
 #include <QAbstractItemModel>
 
@@ -26,6 +27,7 @@ public:
     qint32 overlayIndex = -1;
     qint32 data = 0; // carried through the file, no meaning
     std::unique_ptr<TSiteInfo> record; // null when the file had none for the node
+    SiteOptions options; // sites only; kept beside the book (SiteOptionsFile.h)
 
     bool isSite() const { return imageIndex == siSite; }
     bool isGroup() const { return !isSite(); }

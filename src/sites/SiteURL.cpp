@@ -5,11 +5,30 @@
 namespace sites {
 namespace {
 
-const QString Scheme = QStringLiteral("ftp://");
+QString schemeFor(TlsMode mode)
+{
+    switch (mode) {
+    case TlsMode::Explicit:
+        return QStringLiteral("ftpes://");
+    case TlsMode::Implicit:
+        return QStringLiteral("ftps://");
+    case TlsMode::Off:
+        break;
+    }
+    return QStringLiteral("ftp://");
+}
 
 bool startsWithScheme(const QString &text)
 {
-    return text.size() >= Scheme.size() && text.left(Scheme.size()).toLower() == Scheme;
+    return ftpSchemeOf(text, nullptr);
+}
+
+// An IPv6 address goes into an address in brackets.
+QString hostPart(const QString &server)
+{
+    return server.contains(QLatin1Char(':')) && !server.startsWith(QLatin1Char('['))
+               ? QLatin1Char('[') + server + QLatin1Char(']')
+               : server;
 }
 
 // A port written as decimal digits, 1..65535.
@@ -39,11 +58,12 @@ QString BuildSiteURL(const SiteURLSource &source, const std::function<bool()> &a
     if (!source.connected)
         return {};
     QString url;
+    const QString scheme = schemeFor(source.tls);
     if (!source.anonymous && askCopyCredentials && askCopyCredentials())
-        url = Scheme + source.userName + QLatin1Char(':') + source.password + QLatin1Char('@') + source.server
-              + QLatin1Char('/');
+        url = scheme + source.userName + QLatin1Char(':') + source.password + QLatin1Char('@')
+              + hostPart(source.server) + QLatin1Char('/');
     else
-        url = Scheme + source.server + QLatin1Char('/');
+        url = scheme + hostPart(source.server) + QLatin1Char('/');
     const QString &dir = source.currentDirectory;
     if (!dir.isEmpty() && dir != QLatin1String("/")) {
         url += dir.startsWith(QLatin1Char('/')) ? dir.mid(1) : dir;
@@ -69,9 +89,11 @@ bool PastedTextAcceptable(const QString &text)
 
 PasteResult ParsePastedURL(const QString &text, PastedURL *url)
 {
-    if (!startsWithScheme(text))
+    TlsMode tls = TlsMode::Off;
+    int schemeLength = 0;
+    if (!ftpSchemeOf(text, &tls, &schemeLength))
         return PasteResult::Rejected;
-    QString rest = text.mid(Scheme.size());
+    QString rest = text.mid(schemeLength);
     QString credentials;
     const bool hasCredentials = rest.contains(QLatin1Char('@'));
     if (hasCredentials) {
@@ -80,6 +102,7 @@ PasteResult ParsePastedURL(const QString &text, PastedURL *url)
         rest = rest.mid(at + 1);
     }
     PastedURL parsed;
+    parsed.tls = tls;
     if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0) {
         parsed.path = rest.mid(slash).left(MaxURLPart);
         rest = rest.left(slash);
@@ -96,13 +119,27 @@ PasteResult ParsePastedURL(const QString &text, PastedURL *url)
         parsed.password = QStringLiteral("visit@");
         parsed.anonymous = true;
     }
-    if (const qsizetype colon = rest.indexOf(QLatin1Char(':')); colon >= 0) {
-        parsed.host = rest.left(colon);
-        if (!parsePort(rest.mid(colon + 1), &parsed.port))
+    // "[2001:db8::1]:21": the colons of an IPv6 address are not the port's.
+    qsizetype hostEnd = 0;
+    if (rest.startsWith(QLatin1Char('['))) {
+        const qsizetype close = rest.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return PasteResult::Rejected;
+        parsed.host = rest.mid(1, close - 1);
+        hostEnd = close + 1;
+        if (hostEnd < rest.size() && rest[hostEnd] != QLatin1Char(':'))
+            return PasteResult::Rejected;
+    } else {
+        hostEnd = rest.indexOf(QLatin1Char(':'));
+        if (hostEnd < 0)
+            hostEnd = rest.size();
+        parsed.host = rest.left(hostEnd);
+    }
+    if (hostEnd < rest.size()) {
+        if (!parsePort(rest.mid(hostEnd + 1), &parsed.port))
             return PasteResult::Failed;
     } else {
-        parsed.host = rest;
-        parsed.port = 21;
+        parsed.port = defaultPortFor(tls);
     }
     if (parsed.host.trimmed().isEmpty())
         return PasteResult::Rejected;

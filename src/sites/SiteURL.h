@@ -2,7 +2,11 @@
 // ftp:// addresses of the current site, copied to and pasted from the
 // clipboard: "ftp://" [user ":" password "@"] host [":" port] [path].
 // Parts are found by plain text search; nothing is percent-encoded or
-// percent-decoded.
+// percent-decoded. "ftpes://" (explicit TLS) and "ftps://" (implicit TLS,
+// port 990 by default) are taken as well, and an IPv6 address is written
+// in brackets: "ftp://[::1]:2121/".
+
+#include "sites/SiteOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +25,7 @@ struct SiteURLSource
     QString userName;
     QString password;
     QString currentDirectory;
+    TlsMode tls = TlsMode::Off; // chooses the scheme
 };
 
 // The copy question, in the current language.
@@ -44,6 +49,7 @@ struct PastedURL
     int port = 21;
     QString path; // from the first "/" after the credentials on; empty when none
     bool anonymous = false;
+    TlsMode tls = TlsMode::Off; // by the scheme
 
     bool operator==(const PastedURL &) const = default;
 };

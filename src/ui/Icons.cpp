@@ -4,6 +4,12 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+// Outside the namespace: the macro declares a function of the global one.
+static void initApplicationIconResources()
+{
+    Q_INIT_RESOURCE(appicon);
+}
+
 namespace ui {
 namespace {
 
@@ -326,6 +332,15 @@ QIcon glyphIcon(Glyph glyph)
     QIcon icon;
     for (int size : {16, 24, 32, 48})
         icon.addPixmap(render(glyph, size));
+    return icon;
+}
+
+QIcon applicationIcon()
+{
+    initApplicationIconResources();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/appicon/%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -15,4 +15,7 @@ enum class Glyph {
 
 QIcon glyphIcon(Glyph glyph);
 
+// The program's own icon (the one of its desktop entry), in all its sizes.
+QIcon applicationIcon();
+
 } // namespace ui

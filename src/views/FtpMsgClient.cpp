@@ -91,6 +91,7 @@ void TMFtpMessenger::FtpInfoHandler(QObject * /*sender*/, FtpInfo info, const QS
     case infoResumeSupported:
     case infoResumeNotSupported:
     case infoNothingToDo:
+    case infoNote:
         AddMessage(text + CrLf, mkStatus);
         break;
     case infoLoggedIn:

@@ -4,9 +4,13 @@
 
 #include "engine/TMFtp.h"
 #include "support/EventLoopWait.h"
+#include "support/LocalFiles.h"
 
+#include <QFile>
 #include <QHash>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 namespace enginetest {
 
@@ -62,6 +66,12 @@ struct Recorder {
     bool hasEvent(const char *name) const { return lines.contains(QStringLiteral("event ") + QLatin1String(name)); }
     int countEvent(const char *name) const { return int(lines.count(QStringLiteral("event ") + QLatin1String(name))); }
     QString dump() const { return lines.join(QLatin1Char('\n')); }
+};
+
+// Whole-file reads and writes for fixtures that check local files.
+struct LocalFiles {
+    static void Write(const QString &path, const QByteArray &bytes) { testsupport::writeFile(path, bytes); }
+    static QByteArray Read(const QString &path) { return testsupport::readFile(path); }
 };
 
 // An engine aimed at 127.0.0.1:port with no pauses and no retries.

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -18,12 +19,38 @@ namespace {
 TEST(CacheKey, NamesOfTheCacheFiles)
 {
     EXPECT_EQ(CacheFilePath("/c", "10.1.2.3", 21, "anonymous", "/pub/x", Folders),
-              QByteArray("/c/10.1.2.3[21]--pub-x.cached"));
+              QByteArray("/c/10.1.2.3[21]-%2Fpub%2Fx.cached"));
     EXPECT_EQ(CacheFilePath("/c/", "10.1.2.3", 21, "Anonymous", "/pub/x", Files),
-              QByteArray("/c/10.1.2.3[21]--pub-x.cachef"));
-    EXPECT_EQ(CacheKey("h", 21, "FTP", "/"), QByteArray("h[21]--"));
-    EXPECT_EQ(CacheKey("h", 2121, "bob", "/a:b\\c*d?\"e"), QByteArray("h[2121]-(bob)--a~b-c~d~~e"));
-    EXPECT_EQ(CacheKey("h", 21, "bob", "/\xd6\xd0"), QByteArray("h[21]-(bob)--\xd6\xd0"));
+              QByteArray("/c/10.1.2.3[21]-%2Fpub%2Fx.cachef"));
+    EXPECT_EQ(CacheKey("h", 21, "FTP", "/"), QByteArray("h[21]-%2F"));
+    EXPECT_EQ(CacheKey("h", 2121, "bob", "/a:b\\c*d?\"e%f"), QByteArray("h[2121]-(bob)-%2Fa%3Ab%5Cc%2Ad%3F%22e%25f"));
+    EXPECT_EQ(CacheKey("h", 21, "bob", "/\xd6\xd0 x"), QByteArray("h[21]-(bob)-%2F\xd6\xd0 x"));
+    EXPECT_EQ(CacheKey("h", 21, "bob", QByteArray("/a\tb\x7f<>|")), QByteArray("h[21]-(bob)-%2Fa%09b%7F%3C%3E%7C"));
+}
+
+// Distinct servers, users and folders never share a cache file.
+TEST(CacheKey, DistinctFoldersNeverShareAFile)
+{
+    const struct {
+        const char *server;
+        const char *user;
+        QByteArray directory;
+    } places[] = {
+        {"h", "bob", "/a/b"},       {"h", "bob", "/a-b"},        {"h", "bob", "/a%2Fb"},
+        {"h", "bob", "/a\\b"},      {"h", "bob", "/a:b"},        {"h", "bob", "/a~b"},
+        {"h", "bob", "/a?b"},       {"h", "anonymous", "(bob)-/a/b"}, {"h", "bob)-(x", "/a"},
+        {"h", "bob", ")-(x)-/a"},   {"h[21]-x", "anonymous", "/"}, {"h", "anonymous", "]-x/"},
+        {"h", "bob", "/" + QByteArray(300, 'a')}, {"h", "bob", "/" + QByteArray(299, 'a') + "b"},
+    };
+    QSet<QByteArray> keys;
+    for (const auto &p : places) {
+        const QByteArray key = CacheKey(QString::fromLatin1(p.server), 21, QString::fromLatin1(p.user), p.directory);
+        EXPECT_TRUE(!keys.contains(key)) << key.constData();
+        keys.insert(key);
+        EXPECT_LE(key.size() + 7, 255) << "fits a file name";
+        EXPECT_FALSE(key.contains('/'));
+    }
+    EXPECT_EQ(CacheKey("h", 21, "ftp", "/x"), CacheKey("h", 21, "anonymous", "/x")) << "both anonymous";
 }
 
 TMFtpFileInfoList SampleList()

@@ -90,4 +90,54 @@ TEST(ListingLineSplitter, LineEnds)
     EXPECT_EQ(Split({"\r\n\r\n"}), (L {"", ""}));
 }
 
+TEST(ListingLineSplitter, OverlongLinesAreSkipped)
+{
+    using L = QList<QByteArray>;
+    const qsizetype max = ListingLineSplitter::MaxLineLength;
+    const QByteArray longLine(max + 1, 'x');
+    const struct {
+        const char *name;
+        QList<QByteArray> chunks;
+        L lines;
+        bool tooLong;
+    } cases[] = {
+        {"in one chunk", {"a\n" + longLine + "\nb\n"}, {"a", "b"}, true},
+        {"split", {"a\n" + longLine.left(max / 2), longLine.mid(max / 2) + "\r", "\nb\n"}, {"a", "b"}, true},
+        {"at the end", {"a\n" + longLine}, {"a"}, true},
+        {"exactly the limit", {QByteArray(max, 'y') + "\r\nb"}, {QByteArray(max, 'y'), "b"}, false},
+    };
+    for (const auto &c : cases) {
+        ListingLineSplitter splitter;
+        L lines;
+        for (const QByteArray &chunk : c.chunks) {
+            splitter.append(chunk.constData(), chunk.size());
+            while (std::optional<QByteArray> line = splitter.nextLine())
+                lines.append(*line);
+        }
+        if (const QByteArray rest = splitter.takeRest(); !rest.isEmpty())
+            lines.append(rest);
+        EXPECT_EQ(lines, c.lines) << c.name;
+        EXPECT_EQ(splitter.takeLineTooLong(), c.tooLong) << c.name;
+    }
+}
+
+// 200 MiB without a line feed: what is held never grows past the limit and
+// one block, and the next line is read as usual.
+TEST(ListingLineSplitter, EndlessLineStaysBounded)
+{
+    ListingLineSplitter splitter;
+    const QByteArray block(256 * 1024, 'z');
+    qsizetype most = 0;
+    for (int i = 0; i < 800; ++i) {
+        splitter.append(block.constData(), block.size());
+        EXPECT_FALSE(splitter.nextLine());
+        most = qMax(most, splitter.pendingBytes());
+    }
+    EXPECT_LE(most, ListingLineSplitter::MaxLineLength + block.size());
+    EXPECT_TRUE(splitter.takeLineTooLong());
+    splitter.append("tail\r\nnext\r\n", 12);
+    EXPECT_EQ(splitter.nextLine(), QByteArray("next"));
+    EXPECT_FALSE(splitter.takeLineTooLong());
+}
+
 } // namespace

@@ -101,6 +101,34 @@ TEST(FtpReplyAssembler, MegabyteWithoutLineEndStaysBounded)
     EXPECT_FALSE(a.takeLineTooLong());
 }
 
+TEST(FtpReplyAssembler, EndlessMultiLineReplyIsGivenUp)
+{
+    FtpReplyAssembler a;
+    a.append("220-Welcome\r\n");
+    const QByteArray lines = QByteArray("220-and again\r\n").repeated(256);
+    qsizetype fed = 0;
+    bool gaveUp = false;
+    while (!gaveUp && fed < 4 * FtpReplyAssembler::MaxReplyLength) {
+        a.append(lines);
+        fed += lines.size();
+        EXPECT_FALSE(a.nextReply());
+        gaveUp = a.takeReplyTooLong();
+        EXPECT_LE(a.pendingBytes(), lines.size());
+    }
+    EXPECT_TRUE(gaveUp);
+    EXPECT_GT(fed, FtpReplyAssembler::MaxReplyLength);
+    EXPECT_LE(fed, FtpReplyAssembler::MaxReplyLength + lines.size());
+    EXPECT_FALSE(a.takeReplyTooLong());
+}
+
+TEST(FtpReplyAssembler, LongMultiLineReplyBelowTheCapArrivesWhole)
+{
+    FtpReplyAssembler a;
+    a.append("211-Features\r\n" + QByteArray(" FEAT\r\n").repeated(10000) + "211 End\r\n");
+    EXPECT_EQ(a.nextReply(), QByteArray("211 End"));
+    EXPECT_FALSE(a.takeReplyTooLong());
+}
+
 TEST(FtpReplyAssembler, OverlongLineInOneChunkIsDropped)
 {
     FtpReplyAssembler a;
@@ -130,3 +158,13 @@ TEST(FtpReplyAssembler, ResetForgetsTailAndMultiLineState)
 }
 
 } // namespace
+
+TEST(FtpReplyAssembler, LinesOfTheLastReplyAreKept)
+{
+    FtpReplyAssembler a;
+    a.append("200 Plain.\r\n211-Features:\r\n MLST type*;\r\n\r\n UTF8\r\n211 End\r\n");
+    ASSERT_EQ(a.nextReply(), std::optional<QByteArray>("200 Plain."));
+    EXPECT_EQ(a.lastReplyLines(), QList<QByteArray>{"200 Plain."});
+    ASSERT_EQ(a.nextReply(), std::optional<QByteArray>("211 End"));
+    EXPECT_EQ(a.lastReplyLines(), (QList<QByteArray>{"211-Features:", " MLST type*;", " UTF8", "211 End"}));
+}

@@ -2,6 +2,7 @@
 
 #include "support/EventLoopWait.h"
 #include "support/PyFtpdServer.h"
+#include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,49 @@ TEST(Ftpsh, ListsTransfersAndManagesFiles)
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), QByteArray("content"));
     EXPECT_FALSE(root.exists(QStringLiteral("one.txt")));
+}
+
+} // namespace
+
+namespace {
+
+// The console against a server in this process: the event loop runs while
+// the console works.
+ShellRun RunFtpshServing(const QByteArray &input)
+{
+    testsupport::ensureCoreApplication();
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/ftpsh"), {});
+    p.write(input);
+    p.closeWriteChannel();
+    ShellRun run;
+    if (!testsupport::waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.exitCode = p.exitCode();
+    run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run;
+}
+
+// "get" against a server that stalls in the middle of the file ends with a
+// time-out instead of waiting for ever.
+TEST(Ftpsh, StalledDownloadEndsWithATimeOut)
+{
+    testsupport::ensureCoreApplication();
+    testsupport::ScriptedFtpServer server;
+    server.scriptStandardSession();
+    server.setReply("TYPE", "200 Type set.\r\n");
+    server.setDataAction("RETR", testsupport::DataAction {"150 Sending.\r\n", QByteArray(100000, 'x'), "", false, true});
+    QTemporaryDir local;
+    const QByteArray target = QFile::encodeName(local.filePath(QStringLiteral("f")));
+    const ShellRun run = RunFtpshServing("open 127.0.0.1 " + QByteArray::number(server.port())
+                                         + " u p\npassive on\nset timeout 1\nget f " + target + "\n");
+    const QString out = run.lines.join(QLatin1Char('\n'));
+    EXPECT_EQ(run.exitCode, 1) << out.toStdString();
+    EXPECT_TRUE(run.lines.contains(QStringLiteral("error errorTimedOut Connection timed out: no data for 1 s")))
+        << out.toStdString();
 }
 
 } // namespace

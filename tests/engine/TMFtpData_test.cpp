@@ -3,10 +3,12 @@
 
 #include "EngineTestKit.h"
 
+#include "engine/FtpCache.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,7 +28,7 @@ namespace {
 const QByteArray TwoEntries = "drwxr-xr-x   2 u g 4096 Jan 01  2020 dir\r\n"
                               "-rw-r--r--   1 u g    5 Jan 01  2020 a b.txt\r\n";
 
-class DataTest : public ::testing::Test
+class DataTest : public ::testing::Test, protected enginetest::LocalFiles
 {
 protected:
     void SetUp() override
@@ -48,16 +50,10 @@ protected:
 
     QByteArray Sent() const { return server.received().mid(loginBytes); }
     QString Local(const char *name) const { return local.filePath(QString::fromLatin1(name)); }
-    static void Write(const QString &path, const QByteArray &bytes)
+    QByteArray CacheFile(const QByteArray &directory, ftpcache::Kind kind) const
     {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+        return ftpcache::CacheFilePath(cache.path(), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("user"),
+                                       directory, kind);
     }
     bool WaitEvent(const char *name, int count = 1)
     {
@@ -346,8 +342,7 @@ TEST_F(DataTest, MoveRenamesIntoTheTargetAndDropsItsCache)
     server.setReply("SIZE", "550 No such file.\r\n");
     server.setReply("RNFR", "350 Ready.\r\n");
     server.setReply("RNTO", "250 Renamed.\r\n");
-    const QByteArray cached = cache.path().toLocal8Bit() + "/127.0.0.1[" + QByteArray::number(server.port())
-        + "]-(user)--dst.cached";
+    const QByteArray cached = CacheFile("/dst", ftpcache::Folders);
     Write(QString::fromLocal8Bit(cached), "0\r\n");
     ftp.MoveFiles({"/a/x", "b"}, "/dst");
     ASSERT_TRUE(WaitEvent("FileRenamed"));
@@ -382,13 +377,13 @@ TEST_F(DataTest, RemovedFolderTakesItsCacheFilesAlong)
     server.setReply("RMD", "250 Removed.\r\n");
     ftp.SetAsynchronous(false);
     ftp.ChangeDirectory("/pub");
-    const QByteArray base = cache.path().toLocal8Bit() + "/127.0.0.1[" + QByteArray::number(server.port())
-        + "]-(user)--pub-old.cache";
-    Write(QString::fromLocal8Bit(base + "d"), "0\r\n");
-    Write(QString::fromLocal8Bit(base + "f"), "0\r\n");
+    const QByteArray folders = CacheFile("/pub/old", ftpcache::Folders);
+    const QByteArray files = CacheFile("/pub/old", ftpcache::Files);
+    Write(QString::fromLocal8Bit(folders), "0\r\n");
+    Write(QString::fromLocal8Bit(files), "0\r\n");
     ftp.RemoveDirectory(" old ");
-    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(base + "d")));
-    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(base + "f")));
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(folders)));
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(files)));
 }
 
 TEST_F(DataTest, NamesWithLineBreaksNeverReachTheServer)
@@ -467,4 +462,110 @@ TEST_F(DataTest, BadAddressesLeaveTheSessionAlone)
     EXPECT_EQ(Sent(), QByteArray());
 }
 
+// Stop during a batch rename: the pair under way gets its replies, no later
+// pair starts, and the next command reads its own reply.
+TEST_F(DataTest, AbortedBatchRenameEndsItsPairFirst)
+{
+    server.setReply("SIZE", "550 No such file.\r\n");
+    server.setReply("RNFR", "350 Ready.\r\n");
+    server.setReply("RNTO", "250 Renamed.\r\n");
+    server.setReply("CWD", "250 \"/next\"\r\n");
+    const TMFtpInfoEvent record = ftp.OnFtpInfo;
+    ftp.OnFtpInfo = [&](QObject *sender, FtpInfo info, const QString &text) {
+        record(sender, info, text);
+        if (info == infoCommand && text == QLatin1String("RNFR a"))
+            ftp.Abort(); // the reply to RNFR is on its way
+    };
+    ftp.RenameFiles({"a", "b"}, {"a2", "b2"});
+    ASSERT_TRUE(WaitEvent("FileRenamed")) << rec.dump().toStdString();
+    EXPECT_EQ(rec.countEvent("Aborted"), 1);
+    EXPECT_EQ(rec.countEvent("Ready"), 1);
+    EXPECT_EQ(rec.countEvent("FileRenamed"), 1);
+    EXPECT_TRUE(Sent().endsWith("RNFR a\r\nRNTO a2\r\n")) << Sent().constData();
+    EXPECT_FALSE(Sent().contains("b2"));
+
+    ftp.ChangeDirectory("/next");
+    ASSERT_TRUE(WaitEvent("DirectoryChanged"));
+    EXPECT_TRUE(ftp.ChangeDirOK());
+    EXPECT_EQ(ftp.CurrentDirectory(), QByteArray("/next"));
+    EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
+}
+
+// /a/b and /a-b once shared a cache file: each folder now shows its own.
+TEST_F(DataTest, CachedListingsOfLookAlikeFoldersStayApart)
+{
+    const QByteArray inAB = "-rw-r--r-- 1 u g 1 Jan 01 2020 in-a-slash-b\r\n";
+    const QByteArray inADashB = "-rw-r--r-- 1 u g 1 Jan 01 2020 in-a-dash-b\r\n";
+    server.setReplies("CWD", {{"250 \"/a/b\"\r\n"}, {"250 \"/a-b\"\r\n"}, {"250 \"/a/b\"\r\n"}, {"250 \"/a-b\"\r\n"}});
+    const auto listIn = [&](const QByteArray &folder, const QByteArray &data) {
+        server.setDataAction("LIST", DataAction {"150 Listing.\r\n", data});
+        ftp.ChangeDirectory(folder);
+        EXPECT_TRUE(WaitEvent("DirectoryChanged", rec.countEvent("DirectoryChanged") + 1));
+        const int before = rec.countEvent("ListingDone");
+        ftp.List();
+        EXPECT_TRUE(WaitEvent("ListingDone", before + 1));
+        return ftp.FileList().Count() == 1 ? ftp.FileList().FileName(0).toByteArray() : QByteArray("<none>");
+    };
+    EXPECT_EQ(listIn("/a/b", inAB), QByteArray("in-a-slash-b"));
+    EXPECT_EQ(listIn("/a-b", inADashB), QByteArray("in-a-dash-b"));
+    EXPECT_FALSE(ftp.FromCache());
+    const int connections = server.dataConnectionCount();
+    EXPECT_EQ(listIn("/a/b", "nothing"), QByteArray("in-a-slash-b"));
+    EXPECT_TRUE(ftp.FromCache());
+    EXPECT_EQ(listIn("/a-b", "nothing"), QByteArray("in-a-dash-b"));
+    EXPECT_TRUE(ftp.FromCache());
+    EXPECT_EQ(server.dataConnectionCount(), connections);
+}
+
+// The cache folder removed during a session is made again at the next write.
+TEST_F(DataTest, CacheFolderRemovedMeanwhileIsMadeAgain)
+{
+    ASSERT_TRUE(QDir(cache.path()).removeRecursively());
+    ftp.List();
+    ASSERT_TRUE(WaitEvent("ListingDone"));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(CacheFile("/", ftpcache::Folders))));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(CacheFile("/", ftpcache::Files))));
+}
+
 } // namespace
+
+// A PASV answer naming another address than the server's: the data
+// connection goes to the server (the listener is on 127.0.0.1 only), unless
+// the rule is off.
+TEST_F(DataTest, PassiveAnswerNamingAnotherAddressIsRerouted)
+{
+    struct Case {
+        const char *named;
+        bool rule;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"127,0,0,2", true, true},
+        {"0,0,0,0", true, true},
+        {"127,0,0,1", true, true},
+        {"127,0,0,2", false, false},
+    };
+    ftp.SetCache(false);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.named) + (c.rule ? " rule on" : " rule off"));
+        if (!ftp.Connected()) {
+            ftp.Login();
+            ASSERT_TRUE(WaitLoginOver(ftp, rec));
+        }
+        server.setPassiveAddress(c.named);
+        ftp.SetPassiveAddressRule(c.rule);
+        rec.lines.clear();
+        rec.errors.clear();
+        ftp.List();
+        ASSERT_TRUE(waitUntil([&] { return (rec.hasEvent("ListingDone") || !rec.errors.isEmpty()) && !ftp.Busy(); }))
+            << rec.dump().toStdString();
+        const bool noted = rec.dump().contains(QStringLiteral("connecting to 127.0.0.1 instead"));
+        EXPECT_EQ(noted, c.rule && QByteArray(c.named) != "127,0,0,1");
+        if (c.listed) {
+            EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
+            EXPECT_EQ(ftp.FileList().Count(), 1);
+        } else {
+            EXPECT_TRUE(rec.errors.contains(errorDataConnection)) << rec.dump().toStdString();
+        }
+    }
+}

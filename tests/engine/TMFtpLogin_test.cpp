@@ -40,7 +40,7 @@ protected:
 TEST_F(LoginTest, SendsTheLoginSequenceByteForByte)
 {
     LoginAndWait();
-    EXPECT_EQ(server.received(), QByteArray("USER user\r\nPASS secret\r\nSYST\r\nREST 100\r\nREST 0\r\nPWD\r\n"));
+    EXPECT_EQ(server.received(), QByteArray("USER user\r\nPASS secret\r\nFEAT\r\nSYST\r\nREST 100\r\nREST 0\r\nPWD\r\n"));
     EXPECT_TRUE(ftp.Connected());
     EXPECT_TRUE(ftp.LoggedIn());
     EXPECT_FALSE(ftp.Connecting());
@@ -89,7 +89,7 @@ TEST_F(LoginTest, AnonymousServerNeedsNoPassword)
     ftp.SetUsername(QStringLiteral("anonymous"));
     LoginAndWait();
     EXPECT_TRUE(ftp.LoggedIn());
-    EXPECT_EQ(server.verbs(), (QList<QByteArray>{"USER", "SYST", "REST", "REST", "PWD"}));
+    EXPECT_EQ(server.verbs(), (QList<QByteArray>{"USER", "FEAT", "SYST", "REST", "REST", "PWD"}));
 }
 
 TEST_F(LoginTest, AccountIsSentWhenAsked)
@@ -110,7 +110,7 @@ TEST_F(LoginTest, MultiLineGreetingAndRepliesSplitAcrossWrites)
     LoginAndWait();
     EXPECT_TRUE(ftp.LoggedIn()) << rec.dump().toStdString();
     EXPECT_EQ(ftp.CurrentDirectory(), QByteArray("/home/user"));
-    EXPECT_EQ(server.verbs(), (QList<QByteArray>{"USER", "PASS", "SYST", "REST", "REST", "PWD"}));
+    EXPECT_EQ(server.verbs(), (QList<QByteArray>{"USER", "PASS", "FEAT", "SYST", "REST", "REST", "PWD"}));
     EXPECT_EQ(ftp.LastReply(), QByteArray("257 \"/home/user\" is current."));
 }
 
@@ -597,3 +597,37 @@ TEST_F(LoginTest, ListenersFollowThePublishedHandlerInSlotOrder)
 }
 
 } // namespace
+
+// FEAT is asked once, after the credentials; its lines end up in
+// Features(), and a server that does not know it logs in as before.
+TEST_F(LoginTest, FeaturesAreReadOnceAfterLogin)
+{
+    struct Case {
+        QByteArray reply;
+        bool received;
+        bool mlsd;
+        bool utf8;
+        bool epsv;
+    };
+    const Case cases[] = {
+        {"211-Features:\r\n MLST type*;size*;modify*;\r\n UTF8\r\n EPSV\r\n211 End\r\n", true, true, true, true},
+        {"211-Features:\r\n SIZE\r\n211 End\r\n", true, false, false, false},
+        {"500 FEAT not understood.\r\n", false, false, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.reply.constData());
+        server.setReply("FEAT", c.reply);
+        rec.lines.clear();
+        LoginAndWait();
+        ASSERT_TRUE(ftp.LoggedIn()) << rec.dump().toStdString();
+        EXPECT_EQ(ftp.Features().Received, c.received);
+        EXPECT_EQ(ftp.Features().Mlsd, c.mlsd);
+        EXPECT_EQ(ftp.Features().Utf8, c.utf8);
+        EXPECT_EQ(ftp.Features().Epsv, c.epsv);
+        EXPECT_EQ(rec.dump().contains(QStringLiteral("Server features: ")), c.received);
+        ftp.Quit();
+        ASSERT_TRUE(waitUntil([&] { return !ftp.Connected() && !ftp.Busy(); }));
+    }
+    EXPECT_EQ(server.verbs().count("FEAT"), 3);
+    EXPECT_EQ(server.verbs().indexOf("FEAT"), server.verbs().indexOf("PASS") + 1);
+}

@@ -22,6 +22,7 @@
 #include "../support/EventLoopWait.h"
 #include "../support/PrintQString.h"
 #include "../support/PyFtpdServer.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -48,19 +49,8 @@ using testsupport::waitUntil;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // What a view answered to one drag.
 struct DragAnswer

@@ -18,6 +18,7 @@
 
 #include "../support/EventLoopWait.h"
 #include "../support/PrintQString.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -51,19 +52,8 @@ using testsupport::waitUntil;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 QStringList entries(const QString &folder)
 {

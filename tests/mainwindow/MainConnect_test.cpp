@@ -111,6 +111,28 @@ TEST_F(MainConnect, QuickConnectAndPasteEndInConnectToSite)
     EXPECT_EQ(requests[1].port, 2121);
 }
 
+TEST_F(MainConnect, SiteAskingForTlsIsNotLoggedInToPlain)
+{
+    TMainForm main({config, QSize(1024, 768)});
+    QStringList boxes;
+    ui::SetMessageBoxHook([&](ui::MessageKind, const QString &text) {
+        boxes.append(text);
+        return true;
+    });
+    for (const char *address : {"ftps://127.0.0.1:1/", "ftpes://127.0.0.1:1/"}) {
+        sites::PastedURL url;
+        ASSERT_EQ(sites::ParsePastedURL(QLatin1String(address), &url), sites::PasteResult::Ok);
+        main.ConnectToSite(sites::PastedConnectRequest(url));
+        EXPECT_FALSE(main.MFtp1()->Connecting()) << address;
+        EXPECT_FALSE(main.MFtp1()->Busy()) << address;
+    }
+    ui::SetMessageBoxHook({});
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("TLS")));
+    ASSERT_TRUE(main.lastConnectRequest());
+    EXPECT_EQ(main.lastConnectRequest()->options.tls, sites::TlsMode::Explicit);
+}
+
 TEST_F(MainConnect, CopyWithoutAConnectionLeavesTheClipboard)
 {
     TMainForm main({config, QSize(1024, 768)});

@@ -8,6 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+namespace {
+unsigned AccessBits(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0xFFFFu;
+}
+} // namespace
+
 using platform::ProfileFile;
 
 namespace {
@@ -64,6 +74,19 @@ TEST_F(ProfileFileTest, MissingFileGivesDefaultsAndIsNotCreatedByReads)
     EXPECT_TRUE(ini.ReadSection("Option").isEmpty());
     EXPECT_FALSE(ini.SectionExists("Option"));
     EXPECT_FALSE(QFile::exists(path()));
+}
+
+// Settings may hold proxy passwords: a new file is readable by its owner
+// only; an existing one keeps the access the user gave it.
+TEST_F(ProfileFileTest, NewFileIsTheOwnersAlone)
+{
+    ProfileFile ini(path());
+    ASSERT_TRUE(ini.WriteString("Option", "ProxyPassword", "secret"));
+    EXPECT_EQ(AccessBits(path()), 0600u);
+
+    ::chmod(QFile::encodeName(path()).constData(), 0604);
+    ASSERT_TRUE(ini.WriteString("Option", "ProxyPassword", "other"));
+    EXPECT_EQ(AccessBits(path()), 0604u);
 }
 
 TEST_F(ProfileFileTest, NamesCompareWithoutCase)

@@ -12,6 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+namespace {
+unsigned AccessBits(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0xFFFFu;
+}
+} // namespace
+
 using namespace sites;
 
 namespace sites {
@@ -123,6 +133,19 @@ TEST_F(SiteBookFile, ExampleRecordByteForByte)
     records.str("TSiteInfo").str("SiteID0").str("AnonymityLogon").u8(8).u8(0).u8(0);
     records.raw(example);
     EXPECT_EQ(fileBytes(path).toHex().toStdString(), wrap(items.b, records.b).toHex().toStdString());
+}
+
+// It holds sealed passwords: a new book is readable by its owner only; an
+// existing one keeps the access the user gave it.
+TEST_F(SiteBookFile, NewBookIsTheOwnersAlone)
+{
+    buildGroupTree(tree);
+    ASSERT_TRUE(SaveSiteBook(tree, path));
+    EXPECT_EQ(AccessBits(path), 0600u);
+
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    ASSERT_TRUE(SaveSiteBook(tree, path));
+    EXPECT_EQ(AccessBits(path), 0640u);
 }
 
 TEST_F(SiteBookFile, GroupsAndSitesSortedAndNamedInPreOrder)

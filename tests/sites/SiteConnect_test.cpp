@@ -4,6 +4,8 @@
 #include "sites/SiteConnect.h"
 #include "ui/Language.h"
 
+#include "ui/MessageBoxes.h"
+
 #include "../support/PrintQString.h"
 
 #include <QCheckBox>
@@ -25,7 +27,7 @@ ConnectRecord rec(const char *server, const char *user, const char *password, co
                   bool anonymous = false)
 {
     return {QString::fromUtf8(server), QString::fromUtf8(user), QString::fromUtf8(password),
-            QString::fromLatin1(port), anonymous};
+            QString::fromLatin1(port), anonymous, {}};
 }
 
 class QuickConnect : public ::testing::Test
@@ -202,6 +204,36 @@ TEST_F(QuickConnect, ConnectRemembersOnlyWhenAsked)
     }
     EXPECT_EQ(stored("ID1"), rec("keep", "k", "changed"));
     EXPECT_EQ(ini.ReadSection(QStringLiteral("Connect")).size(), 2);
+}
+
+TEST_F(QuickConnect, PortAboveTheLastOneIsRefused)
+{
+    QList<QString> boxes;
+    ui::SetMessageBoxHook([&](ui::MessageKind, const QString &text) {
+        boxes.append(text);
+        return true;
+    });
+    for (const bool simplified : {true, false}) {
+        ui::SetUseSimplified(simplified);
+        boxes.clear();
+        TFastConnForm f(&ini);
+        serverBox(f)->setEditText(QStringLiteral("host"));
+        check(f, "SiteAnonymous")->setChecked(true);
+        edit(f, "SitePort")->setText(QStringLiteral("70000"));
+        f.ConnectClicked();
+        EXPECT_FALSE(f.confirmed());
+        EXPECT_EQ(boxes, QList<QString> {simplified ? QStringLiteral("   端口号不能大于 65535，请改正后再连接。")
+                                                    : QStringLiteral("   端口號不能大於 65535，請改正後再連接。")});
+        EXPECT_EQ(edit(f, "SitePort")->text(), QStringLiteral("70000")) << "kept for the correction";
+
+        edit(f, "SitePort")->setText(QStringLiteral("65535"));
+        f.ConnectClicked();
+        EXPECT_TRUE(f.confirmed());
+        EXPECT_EQ(f.connectRequest().port, 65535);
+        EXPECT_EQ(boxes.size(), 1);
+    }
+    ui::SetMessageBoxHook({});
+    ui::SetUseSimplified(true);
 }
 
 TEST_F(QuickConnect, NewEntryNeverOverwritesAHiddenOne)

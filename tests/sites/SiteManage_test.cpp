@@ -256,6 +256,36 @@ TEST_F(SiteManager, ConnectMenuAndButtonFollowTheirRules)
     EXPECT_EQ(spy.size(), 1);
 }
 
+// 70000 once connected to port 4464: a port above the last one is refused
+// with a message, and the window stays open for the correction.
+TEST_F(SiteManager, PortAboveTheLastOneIsRefused)
+{
+    TSiteForm f(path);
+    f.AddSiteEntry(f.tree()->firstNode(), false, QStringLiteral("named"));
+    f.treeView()->closePersistentEditor(f.treeView()->currentIndex());
+    type(f, "SiteServerName", QStringLiteral("127.0.0.1"));
+    qobject_cast<QCheckBox *>(f.control("AnonymityLogon"))->setChecked(true);
+    QList<ConnectRequest> spy;
+    QObject::connect(&f, &TSiteForm::connectRequested, [&](const ConnectRequest &r) { spy.append(r); });
+
+    type(f, "SitePort", QStringLiteral("70000"));
+    ASSERT_EQ(edit(f, "SitePort")->text(), QStringLiteral("70000"));
+    QTimer::singleShot(0, &f, [&] {
+        f.button("ConnectSite")->click();
+        f.button("CloseSiteManage")->click();
+    });
+    EXPECT_EQ(f.OpenFromMenu(), QDialog::Rejected);
+    EXPECT_TRUE(spy.isEmpty());
+    EXPECT_EQ(boxes, QList<QString> {QStringLiteral("   端口号不能大于 65535，请改正后再连接。")});
+
+    type(f, "SitePort", QStringLiteral("65535"));
+    QTimer::singleShot(0, &f, [&] { f.button("ConnectSite")->click(); });
+    EXPECT_EQ(f.OpenFromMenu(), QDialog::Accepted);
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy[0].port, 65535);
+    EXPECT_EQ(boxes.size(), 1);
+}
+
 TEST_F(SiteManager, DropOntoASiteMovesIntoItsGroup)
 {
     buildBook();

@@ -113,7 +113,8 @@ TEST(SiteURLPaste, LongPathAndPasswordAreCut)
 TEST(SiteURLPaste, OkButtonRule)
 {
     struct { const char *text; bool ok; } cases[] = {
-        {"", false}, {"ftp:/", false}, {"ftp://", true}, {"FTP://h", true}, {"ftps://h", false}, {" ftp://h", false},
+        {"", false}, {"ftp:/", false}, {"ftp://", true}, {"FTP://h", true}, {" ftp://h", false},
+        {"ftps://h", true}, {"FTPES://h", true}, {"ftpx://h", false}, {"sftp://h", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PastedTextAcceptable(QString::fromUtf8(c.text)), c.ok) << c.text;

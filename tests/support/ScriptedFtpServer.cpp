@@ -102,7 +102,30 @@ void ScriptedFtpServer::onNewConnection()
         connect(socket, &QTcpSocket::readyRead, this, &ScriptedFtpServer::onReadyRead);
         if (!greetings_.isEmpty())
             queue(greetings_.at(qMin(connections_ - 1, int(greetings_.size()) - 1)));
+        if (dripTimer_)
+            dripTimer_->start();
     }
+}
+
+void ScriptedFtpServer::setDrip(const QByteArray &bytes, int intervalMs)
+{
+    drip_ = bytes;
+    delete dripTimer_;
+    dripTimer_ = nullptr;
+    if (intervalMs <= 0)
+        return;
+    dripTimer_ = new QTimer(this);
+    dripTimer_->setInterval(intervalMs);
+    connect(dripTimer_, &QTimer::timeout, this, &ScriptedFtpServer::dripOnce);
+}
+
+void ScriptedFtpServer::dripOnce()
+{
+    if (!clientConnected()) {
+        dripTimer_->stop();
+        return;
+    }
+    client_->write(drip_);
 }
 
 void ScriptedFtpServer::onReadyRead()
@@ -128,12 +151,20 @@ void ScriptedFtpServer::handleCommand(const QByteArray &rawLine)
     while (!line.isEmpty() && quint8(line.at(0)) >= 0xF0)
         line.remove(0, 1);
     const QByteArray verb = line.split(' ').first().toUpper();
-    if (verb == "ABOR" && dataSocket_) {
-        dataRunning_ = false;
-        dataSocket_->abort();
-    }
     const auto found = replies_.constFind(verb);
     const bool scripted = found != replies_.constEnd() && !found->isEmpty();
+    if (verb == "ABOR") {
+        const bool running = dataRunning_;
+        dataRunning_ = false;
+        if (dataSocket_)
+            dataSocket_->abort();
+        if (!scripted) {
+            // As servers answer: the transfer's own reply, then ABOR's.
+            queue({QByteArray(running ? "426 Connection closed; transfer aborted.\r\n" : "")
+                   + "226 ABOR command successful.\r\n"});
+            return;
+        }
+    }
     if (!scripted && !dataActions_.isEmpty() && verb == "PASV") {
         queue({"227 Entering Passive Mode (" + openPassiveListener() + ").\r\n"});
         return;
@@ -189,7 +220,7 @@ QByteArray ScriptedFtpServer::openPassiveListener()
             onDataSocketReady();
     });
     const quint16 port = dataListener_->serverPort();
-    return "127,0,0,1," + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
+    return passiveAddress_ + ',' + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256);
 }
 
 void ScriptedFtpServer::startData(const DataAction &action)
@@ -202,6 +233,26 @@ void ScriptedFtpServer::startData(const DataAction &action)
             onDataSocketReady();
         return;
     }
+    if (action.foreignAddress.isEmpty()) {
+        connectData();
+        return;
+    }
+    // The stranger first; the server itself once the stranger is in.
+    foreignClosed_ = false;
+    auto *stranger = new QTcpSocket(this);
+    foreign_ = stranger;
+    stranger->bind(QHostAddress(QString::fromLatin1(action.foreignAddress)));
+    connect(stranger, &QTcpSocket::connected, this, [this, stranger] {
+        stranger->write(currentData_.data);
+        connectData();
+    });
+    connect(stranger, &QTcpSocket::disconnected, this, [this] { foreignClosed_ = true; });
+    connect(stranger, &QTcpSocket::errorOccurred, this, [this] { foreignClosed_ = true; });
+    stranger->connectToHost(QString::fromLatin1(activeHost_), activePort_);
+}
+
+void ScriptedFtpServer::connectData()
+{
     auto *socket = new QTcpSocket(this);
     if (dataSocket_)
         dataSocket_->deleteLater();
@@ -218,6 +269,10 @@ void ScriptedFtpServer::onDataSocketReady()
     QTcpSocket *socket = dataSocket_;
     if (!socket || !dataRunning_)
         return;
+    if (currentData_.upload && currentData_.stopReading) {
+        socket->setReadBufferSize(1);
+        return;
+    }
     if (currentData_.upload) {
         uploaded_.clear();
         const auto take = [this, socket] { uploaded_ += socket->readAll(); };
@@ -245,7 +300,7 @@ void ScriptedFtpServer::finishData()
     if (!dataRunning_)
         return;
     dataRunning_ = false;
-    queue({currentData_.final});
+    queue({currentData_.final, currentData_.hangUpAfterData});
 }
 
 void ScriptedFtpServer::send(const QByteArray &bytes)

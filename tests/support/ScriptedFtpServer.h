@@ -13,6 +13,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace testsupport {
 
@@ -29,7 +30,12 @@ struct DataAction {
     QByteArray data;
     QByteArray final = "226 Transfer complete.\r\n";
     bool upload = false;
-    bool keepOpen = false; // send the data, then wait (for ABOR)
+    bool keepOpen = false;        // send the data, then wait (for ABOR)
+    bool hangUpAfterData = false; // close the control connection once the data is done
+    bool stopReading = false;     // upload: take nothing, so the client's sends block
+    // Active mode: before the real data connection, a caller from this
+    // address (127.0.0.2, say) connects to the client and sends `data` too.
+    QByteArray foreignAddress {};
 };
 
 class ScriptedFtpServer : public QObject
@@ -60,9 +66,19 @@ public:
     // `verb` runs `action` over the connection. ABOR closes a held data
     // connection before its scripted reply.
     void setDataAction(const QByteArray &verb, const DataAction &action);
+    // The address PASV answers name ("127,0,0,2"); the listener stays on
+    // 127.0.0.1 whatever they say.
+    void setPassiveAddress(const QByteArray &commaAddress) { passiveAddress_ = commaAddress; }
     QByteArray uploaded() const { return uploaded_; }
     int dataConnectionCount() const { return dataConnections_; }
     bool dataConnectionOpen() const;
+
+    // Sends `bytes` to every new connection after its greeting, again every
+    // `intervalMs` until the connection ends (0 stops it).
+    void setDrip(const QByteArray &bytes, int intervalMs);
+
+    // The foreign caller of DataAction::foreignAddress has been hung up on.
+    bool foreignCallerClosed() const { return foreignClosed_; }
 
     // Writes every reply in pieces of `bytes` bytes, each in its own turn of
     // the event loop (0 writes whole replies).
@@ -88,6 +104,8 @@ private:
     void startData(const DataAction &action);
     void onDataSocketReady();
     void finishData();
+    void connectData();
+    void dripOnce();
 
     QTcpServer *server_;
     QPointer<QTcpSocket> client_;
@@ -108,10 +126,15 @@ private:
     QByteArray activeHost_;
     quint16 activePort_ = 0;
     bool passiveMode_ = false;
+    QByteArray passiveAddress_ = "127,0,0,1";
     bool dataRunning_ = false;
     DataAction currentData_;
     QByteArray uploaded_;
     int dataConnections_ = 0;
+    QPointer<QTcpSocket> foreign_;
+    bool foreignClosed_ = false;
+    QByteArray drip_;
+    QTimer *dripTimer_ = nullptr;
 };
 
 } // namespace testsupport

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <memory>
 
 using namespace views;
@@ -55,6 +57,8 @@ const char *const SimplifiedSession[] = {
     "clBlack『0『【回复】331 Username ok, send password.『",
     "clGreen『0『【命令】密码(不显示)『",
     "clBlack『0『【回复】230 用户登录成功『",
+    "clGreen『0『【命令】FEAT『",
+    "clBlue『0『【状态】Server features: EPRT EPSV MDTM MFMT MLST REST SIZE TVFS UTF8『",
     "clGreen『0『【命令】获取系统类型『",
     "clBlack『0『【回复】215 UNIX Type: L8『",
     "clGreen『0『【命令】从 100 标识处重新开始传输『",
@@ -84,6 +88,8 @@ const char *const TraditionalSession[] = {
     "clBlack『0『【回複】331 Username ok, send password.『",
     "clGreen『0『【命令】密碼(不顯示)『",
     "clBlack『0『【回複】230 用戶登錄成功『",
+    "clGreen『0『【命令】FEAT『",
+    "clBlue『0『【狀態】Server features: EPRT EPSV MDTM MFMT MLST REST SIZE TVFS UTF8『",
     "clGreen『0『【命令】獲取系統類型『",
     "clBlack『0『【回複】215 UNIX Type: L8『",
     "clGreen『0『【命令】從 100 標識處重新開始傳輸『",
@@ -113,6 +119,8 @@ const char *const EnglishSession[] = {
     "clBlack『0『            331 Username ok, send password.『",
     "clGreen『0『COMMAND:>   PASS (want to know) :-P『",
     "clBlack『0『            230 Login successful.『",
+    "clGreen『0『COMMAND:>   FEAT『",
+    "clBlue『0『STATUS:>    Server features: EPRT EPSV MDTM MFMT MLST REST SIZE TVFS UTF8『",
     "clGreen『0『COMMAND:>   SYST『",
     "clBlack『0『            215 UNIX Type: L8『",
     "clGreen『0『COMMAND:>   REST 100『",
@@ -133,6 +141,16 @@ const char *const EnglishSession[] = {
     "clBlack『0『            221 Goodbye.『",
     "clBlue『0『STATUS:>    Disconnected『",
 };
+
+// The lines of the FEAT reply depend on how the server writes them; the
+// command and the summary after them are what matters here.
+QStringList withoutFeatReply(QStringList stored)
+{
+    const qsizetype feat = stored.indexOf(QRegularExpression(QStringLiteral(".*FEAT『$")));
+    while (feat >= 0 && feat + 1 < stored.size() && !stored.at(feat + 1).contains(QStringLiteral("Server features:")))
+        stored.removeAt(feat + 1);
+    return stored;
+}
 
 template <std::size_t N>
 QStringList lines(const char *const (&table)[N])
@@ -175,9 +193,9 @@ TEST(SessionLog, RealSessionInEveryLanguage)
     ftp.Quit();
     ASSERT_TRUE(waitUntil([&] { return quit; }, 10000)) << dump(english);
 
-    EXPECT_EQ(storedLines(simplified), lines(SimplifiedSession)) << dump(simplified);
-    EXPECT_EQ(storedLines(traditional), lines(TraditionalSession)) << dump(traditional);
-    EXPECT_EQ(storedLines(english), lines(EnglishSession)) << dump(english);
+    EXPECT_EQ(withoutFeatReply(storedLines(simplified)), lines(SimplifiedSession)) << dump(simplified);
+    EXPECT_EQ(withoutFeatReply(storedLines(traditional)), lines(TraditionalSession)) << dump(traditional);
+    EXPECT_EQ(withoutFeatReply(storedLines(english)), lines(EnglishSession)) << dump(english);
     for (const TMFtpMessenger *log : {&simplified, &traditional, &english}) {
         for (int i = 0; i < log->count(); ++i)
             EXPECT_FALSE(log->LineText(i).contains(QLatin1String("PASS pass"))) << log->LineText(i).toStdString();
