@@ -13,6 +13,8 @@ PACKAGES=(
   python3 python3-pyftpdlib python3-openssl curl
   xvfb xauth fonts-wqy-microhei
 )
+# What scripts/ci-fuzz needs on top: clang with libFuzzer and the sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -33,9 +35,14 @@ ensure_packages() {
   fi
 }
 
+# BW_WERROR=ON in the environment (as CI sets it) turns warnings into errors.
 build_project() {
-  if [ ! -f "$BUILD/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  local options=()
+  if [ -n "${BW_WERROR:-}" ]; then
+    options+=("-DBW_WERROR=$BW_WERROR")
+  fi
+  if [ ! -f "$BUILD/build.ninja" ] || [ ${#options[@]} -gt 0 ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
   fi
   cmake --build "$BUILD" --parallel "$(nproc)"
 }

@@ -221,7 +221,7 @@ void renderCertificatePrompt(QWidget *parent, const QString &out)
     grabShown(&prompt, sibling(out, "-certificate.png"));
 }
 
-void renderQueue(mainwindow::TMainForm *main, const QString &out, bool simplified)
+void renderQueue(mainwindow::TMainForm *main, const QString & /*out*/, bool simplified)
 {
     using namespace queue;
     TQueueModel &q = *main->queueModel();

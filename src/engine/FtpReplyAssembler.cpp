@@ -19,7 +19,7 @@ std::optional<QByteArray> FtpReplyAssembler::nextLine()
         const qsizetype end = buffer_.indexOf("\r\n", from);
         if (end < 0) {
             scan_ = buffer_.size();
-            if (buffer_.size() - start_ > MaxLineLength) {
+            if (buffer_.size() - start_ > MaxLineLength + (buffer_.endsWith('\r') ? 1 : 0)) {
                 // Keep a final CR: it may be the start of the line's CR LF.
                 const bool lastIsCr = buffer_.endsWith('\r');
                 buffer_ = lastIsCr ? QByteArray("\r") : QByteArray();

@@ -400,6 +400,8 @@ void TMFtp::StartNoopTimer()
 
 void TMFtp::OnNoopTimer()
 {
+    if (!noopSupported_)
+        qCDebug(lcFtpEngine) << "keep-alive tick: the server refused NOOP, nothing sent";
     if (busy_ || !loggedIn_ || !noopSupported_)
         return;
     StartBusyOperation();

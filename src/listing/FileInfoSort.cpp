@@ -101,8 +101,8 @@ template <typename Compare>
 class TQuickSort
 {
 public:
-    TQuickSort(std::vector<int> &Order, const Compare &Cmp, bool Ascending)
-        : Order(Order), Cmp(Cmp), Sign(Ascending ? 1 : -1)
+    TQuickSort(std::vector<int> &Positions, const Compare &Comparison, bool Ascending)
+        : Order(Positions), Cmp(Comparison), Sign(Ascending ? 1 : -1)
     {
     }
 

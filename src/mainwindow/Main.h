@@ -290,13 +290,13 @@ public:
     // Drops on the remote list: whether a drag may enter (connected, idle,
     // not busy; local files, or this window's remote items of the current
     // folder).
-    bool remoteDropAcceptable(const QMimeData *data) const;
+    bool remoteDropAcceptable(const QMimeData *mime) const;
     // The effect over `row`, with the drop highlight on the folder row that
     // would receive the drop: copy for local files, move for remote items
     // onto another folder row, none otherwise.
-    Qt::DropAction remoteDragOver(const QMimeData *data, int row, Qt::DropActions possible);
+    Qt::DropAction remoteDragOver(const QMimeData *mime, int row, Qt::DropActions possible);
     // Records a drop and posts its processing; the effect taken.
-    Qt::DropAction remoteDrop(const QMimeData *data, int row, Qt::DropActions possible);
+    Qt::DropAction remoteDrop(const QMimeData *mime, int row, Qt::DropActions possible);
     // The posted step: uploads the dropped local files (after the upload
     // question) into the folder row or the current folder, or moves the
     // dropped remote items into the folder row.
@@ -312,17 +312,17 @@ public:
     // Drops of remote items on the local pane: the folder that receives them
     // over `row` (a folder row, else the pane's folder); empty: refused (not
     // this window's items, not idle, a read-only drive).
-    QString localDropFolder(const QMimeData *data, int row) const;
+    QString localDropFolder(const QMimeData *mime, int row) const;
     // Keeps the folder and the items and posts the download.
-    void JamShellList1DragDownLoad(const QString &path, const QMimeData *data);
+    void JamShellList1DragDownLoad(const QString &path, const QMimeData *mime);
     // The posted step: the download question, then the download.
     void processLocalDrop();
 
     // Drops on the queue list from elsewhere (its own rows reorder): local
     // files add upload entries, remote items download entries; only when
     // connected and idle.
-    bool queueDropAcceptable(const QMimeData *data) const;
-    void processQueueDrop(const QMimeData *data);
+    bool queueDropAcceptable(const QMimeData *mime) const;
+    void processQueueDrop(const QMimeData *mime);
 private:
     struct DragDropState;
     DragDropState *dragDrop_ = nullptr;

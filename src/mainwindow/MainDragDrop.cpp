@@ -293,23 +293,23 @@ void TMainForm::MFtpListView1BeginDrag()
 
 // ---- drops on the remote list ----
 
-bool TMainForm::remoteDropAcceptable(const QMimeData *data) const
+bool TMainForm::remoteDropAcceptable(const QMimeData *mime) const
 {
-    if (!data || !engineConnected() || operationMode() != omIdle || engineBusy())
+    if (!mime || !engineConnected() || operationMode() != omIdle || engineBusy())
         return false;
-    return !LocalPathsOf(data).isEmpty() || ownItems(data, this, mftp1_).has_value();
+    return !LocalPathsOf(mime).isEmpty() || ownItems(mime, this, mftp1_).has_value();
 }
 
-Qt::DropAction TMainForm::remoteDragOver(const QMimeData *data, int row, Qt::DropActions possible)
+Qt::DropAction TMainForm::remoteDragOver(const QMimeData *mime, int row, Qt::DropActions possible)
 {
-    if (!remoteDropAcceptable(data)) {
+    if (!remoteDropAcceptable(mime)) {
         remoteList_->setDropHighlightRow(-1);
         return Qt::IgnoreAction;
     }
     if (row >= remoteList_->ItemCount())
         row = -1;
     const bool folderRow = row >= 0 && remoteList_->IsFolderItem(row);
-    if (const std::optional<RemoteDragItems> items = ownItems(data, this, mftp1_)) {
+    if (const std::optional<RemoteDragItems> items = ownItems(mime, this, mftp1_)) {
         const QByteArray name = remoteList_->listModel()->RemoteName(row).toByteArray();
         const bool dragged = row >= 0 && (folderRow ? items->folders : items->files).contains(name);
         if (dragged || !folderRow || !(possible & Qt::MoveAction)) {
@@ -327,9 +327,9 @@ Qt::DropAction TMainForm::remoteDragOver(const QMimeData *data, int row, Qt::Dro
     return Qt::CopyAction;
 }
 
-Qt::DropAction TMainForm::remoteDrop(const QMimeData *data, int row, Qt::DropActions possible)
+Qt::DropAction TMainForm::remoteDrop(const QMimeData *mime, int row, Qt::DropActions possible)
 {
-    const Qt::DropAction action = remoteDragOver(data, row, possible);
+    const Qt::DropAction action = remoteDragOver(mime, row, possible);
     if (action == Qt::IgnoreAction) {
         remoteDragLeave();
         return action;
@@ -337,9 +337,9 @@ Qt::DropAction TMainForm::remoteDrop(const QMimeData *data, int row, Qt::DropAct
     DragDropState &s = *dragDrop_;
     const int target = remoteList_->dropHighlightRow();
     s.DropFolderName = target >= 0 ? remoteList_->listModel()->RemoteName(target).toByteArray() : QByteArray();
-    s.dropItems = ownItems(data, this, mftp1_);
+    s.dropItems = ownItems(mime, this, mftp1_);
     s.DropFromRemoteList = s.dropItems.has_value();
-    s.dropPaths = s.DropFromRemoteList ? QStringList() : LocalPathsOf(data);
+    s.dropPaths = s.DropFromRemoteList ? QStringList() : LocalPathsOf(mime);
     s.hasDropData = true;
     // The work starts after the drop has returned to the dragging program.
     QTimer::singleShot(0, this, [this] { processRemoteDrop(); });
@@ -440,9 +440,9 @@ bool TMainForm::remoteAutoScroll(const QPoint &pos, qint64 now)
 
 // ---- drops of remote items on the local pane ----
 
-QString TMainForm::localDropFolder(const QMimeData *data, int row) const
+QString TMainForm::localDropFolder(const QMimeData *mime, int row) const
 {
-    if (!engineConnected() || operationMode() != omIdle || !ownItems(data, this, mftp1_))
+    if (!engineConnected() || operationMode() != omIdle || !ownItems(mime, this, mftp1_))
         return {};
     const QModelIndex root = localList_->currentView()->rootIndex();
     if (row >= 0 && row < localModel_->rowCount(root)) {
@@ -458,13 +458,13 @@ QString TMainForm::localDropFolder(const QMimeData *data, int row) const
     return folder;
 }
 
-void TMainForm::JamShellList1DragDownLoad(const QString &path, const QMimeData *data)
+void TMainForm::JamShellList1DragDownLoad(const QString &path, const QMimeData *mime)
 {
     if (path.isEmpty() || platform::isReadOnlyDrive(path))
         return;
     DragDropState &s = *dragDrop_;
     s.DragDownloadPath = path;
-    s.downloadItems = ownItems(data, this, mftp1_);
+    s.downloadItems = ownItems(mime, this, mftp1_);
     // The download starts after the drag has returned.
     QTimer::singleShot(0, this, [this] { processLocalDrop(); });
 }
@@ -489,26 +489,26 @@ void TMainForm::processLocalDrop()
 
 // ---- drops on the queue ----
 
-bool TMainForm::queueDropAcceptable(const QMimeData *data) const
+bool TMainForm::queueDropAcceptable(const QMimeData *mime) const
 {
-    if (!data || !engineConnected() || operationMode() != omIdle || engineBusy())
+    if (!mime || !engineConnected() || operationMode() != omIdle || engineBusy())
         return false;
-    if (ownItems(data, this, mftp1_))
+    if (ownItems(mime, this, mftp1_))
         return !LocalPaneFolder().isEmpty();
-    return !LocalPathsOf(data).isEmpty() && !mftp1_->CurrentDirectory().isEmpty();
+    return !LocalPathsOf(mime).isEmpty() && !mftp1_->CurrentDirectory().isEmpty();
 }
 
-void TMainForm::processQueueDrop(const QMimeData *data)
+void TMainForm::processQueueDrop(const QMimeData *mime)
 {
-    if (!queueDropAcceptable(data))
+    if (!queueDropAcceptable(mime))
         return;
-    if (const std::optional<RemoteDragItems> items = ownItems(data, this, mftp1_)) {
+    if (const std::optional<RemoteDragItems> items = ownItems(mime, this, mftp1_)) {
         queue::AddDownloadEntries(*queueModel_, false, items->folders, LocalPaneFolder(), items->files,
                                   mftp1_->CurrentDirectory(), mftp1_->FileList());
         return;
     }
     QStringList folders, files;
-    splitLocalPaths(LocalPathsOf(data), &folders, &files);
+    splitLocalPaths(LocalPathsOf(mime), &folders, &files);
     queue::AddUploadEntries(*queueModel_, false, folders, mftp1_->CurrentDirectory(), files);
 }
 

@@ -12,7 +12,7 @@ namespace platform {
 class MessageEvent : public QEvent
 {
 public:
-    explicit MessageEvent(int message) : QEvent(eventType()), message(message) {}
+    explicit MessageEvent(int number) : QEvent(eventType()), message(number) {}
     static QEvent::Type eventType();
     const int message;
 };

@@ -44,6 +44,16 @@ void HostLookup::start(const QString &hostName)
     pending_ = true;
     const quint64 serial = ++serial_;
 
+    if (const int failure = failingHosts().value(hostName.toLower()); failure != 0) {
+        QTimer::singleShot(0, this, [this, serial, failure] {
+            if (!pending_ || serial != serial_)
+                return;
+            pending_ = false;
+            emit finished(failure, {});
+        });
+        return;
+    }
+
     const auto fixed = fixedHosts().constFind(hostName.toLower());
     if (fixed != fixedHosts().constEnd()) {
         const QList<QHostAddress> addresses = *fixed;
@@ -93,6 +103,17 @@ void HostLookup::cancel()
     if (lookupId_ >= 0)
         QHostInfo::abortHostLookup(lookupId_);
     lookupId_ = -1;
+}
+
+QHash<QString, int> &HostLookup::failingHosts()
+{
+    static QHash<QString, int> table;
+    return table;
+}
+
+void HostLookup::setFailingHosts(const QHash<QString, int> &errors)
+{
+    failingHosts() = errors;
 }
 
 } // namespace platform

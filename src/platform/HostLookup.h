@@ -25,6 +25,10 @@ public:
     // Forgets the pending lookup; its result will not be reported.
     void cancel();
 
+    // Names whose lookup fails with the given error number (WSAHOST_NOT_FOUND,
+    // ...) without asking the system resolver, for tests.
+    static void setFailingHosts(const QHash<QString, int> &errors);
+
     // Names answered from this table without asking the system resolver, so
     // tests can resolve names of any length without network access. Both
     // calls replace the whole table.
@@ -35,6 +39,8 @@ signals:
     void finished(int error, const QList<QHostAddress> &addresses);
 
 private:
+    static QHash<QString, int> &failingHosts();
+
     bool pending_ = false;
     int lookupId_ = -1;
     quint64 serial_ = 0;

@@ -60,7 +60,11 @@ QByteArray readBytes(const QString &fileName, qint64 limit)
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return limit > 0 ? f.read(limit) : f.readAll();
+    if (limit <= 0)
+        return f.readAll();
+    // read() sets the whole limit aside first: ask for no more than the file holds.
+    const qint64 size = f.size();
+    return f.read(size > 0 ? qMin(size, limit) : limit);
 }
 
 // The parsed lines of the file as it is on disk (reads only).
@@ -124,7 +128,10 @@ public:
         if (!bytes.endsWith('\n'))
             ends_.back().clear();
         for (qsizetype i = 0; i < raw_.size(); ++i) {
-            if (raw_[i].endsWith('\r')) {
+            // A CR belongs to the line break only when an LF follows it: a last
+            // line that ends in a lone CR keeps it, and gets a whole line break
+            // when something is written after it.
+            if (raw_[i].endsWith('\r') && !ends_[i].isEmpty()) {
                 raw_[i].chop(1);
                 ends_[i].prepend('\r');
             }

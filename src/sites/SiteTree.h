@@ -77,6 +77,7 @@ public:
     // Children of every node: groups first, then sites, each by text with
     // ASCII letters compared without regard to case.
     void sort();
+    using QAbstractItemModel::sort;
     // Every record gets the name SiteID<n>, n its node's absolute index.
     void renameRecords();
 

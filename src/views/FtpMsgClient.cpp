@@ -63,7 +63,7 @@ QString TMFtpMessenger::connectedText(const QString &server, const QString &addr
     return named + waiting + CrLf;
 }
 
-void TMFtpMessenger::FtpInfoHandler(QObject *sender, FtpInfo info, const QString &text)
+void TMFtpMessenger::FtpInfoHandler(QObject * /*sender*/, FtpInfo info, const QString &text)
 {
     if (OnMessageShow) {
         bool show = true;
@@ -105,7 +105,7 @@ void TMFtpMessenger::FtpInfoHandler(QObject *sender, FtpInfo info, const QString
     }
 }
 
-void TMFtpMessenger::FtpErrorHandler(QObject *sender, FtpError error, const QString &text)
+void TMFtpMessenger::FtpErrorHandler(QObject * /*sender*/, FtpError error, const QString &text)
 {
     if (OnErrorShow) {
         bool show = true;

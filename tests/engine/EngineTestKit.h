@@ -4,6 +4,7 @@
 
 #include "engine/TMFtp.h"
 #include "support/EventLoopWait.h"
+#include "support/LocalFiles.h"
 
 #include <QFile>
 #include <QHash>
@@ -67,22 +68,13 @@ struct Recorder {
     QString dump() const { return lines.join(QLatin1Char('\n')); }
 };
 
-// An engine aimed at 127.0.0.1:port with no pauses and no retries.
 // Whole-file reads and writes for fixtures that check local files.
 struct LocalFiles {
-    static void Write(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    static void Write(const QString &path, const QByteArray &bytes) { testsupport::writeFile(path, bytes); }
+    static QByteArray Read(const QString &path) { return testsupport::readFile(path); }
 };
 
+// An engine aimed at 127.0.0.1:port with no pauses and no retries.
 inline void SetUpForTest(TMFtp &ftp, quint16 port)
 {
     ftp.SetServer(QStringLiteral("127.0.0.1"));

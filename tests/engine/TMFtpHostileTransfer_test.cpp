@@ -122,8 +122,8 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Modes, HostileTransferTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? "Passive" : "Active";
+                         [](const ::testing::TestParamInfo<bool> &row) {
+                             return row.param ? "Passive" : "Active";
                          });
 
 // ---- Waits that would never end ----

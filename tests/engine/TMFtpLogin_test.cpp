@@ -1,11 +1,15 @@
 #include "EngineTestKit.h"
 
 #include "platform/HostLookup.h"
+#include "platform/WinSock.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
 #include <QTcpServer>
+
+#include <algorithm>
 
 using namespace enginetest;
 using testsupport::ScriptedFtpServer;
@@ -13,6 +17,38 @@ using testsupport::ServerAction;
 using testsupport::waitUntil;
 
 namespace {
+
+// The engine's debug lines while it lives.
+class EngineLog
+{
+public:
+    EngineLog()
+    {
+        lines().clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("bw.engine.debug=true"));
+        previous_ = qInstallMessageHandler(&EngineLog::collect);
+    }
+    ~EngineLog()
+    {
+        qInstallMessageHandler(previous_);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    bool has(const char *text) const
+    {
+        return std::any_of(lines().cbegin(), lines().cend(),
+                           [text](const QString &line) { return line.contains(QLatin1String(text)); });
+    }
+
+private:
+    static QStringList &lines()
+    {
+        static QStringList collected;
+        return collected;
+    }
+    static void collect(QtMsgType, const QMessageLogContext &, const QString &text) { lines().append(text); }
+
+    QtMessageHandler previous_ = nullptr;
+};
 
 class LoginTest : public ::testing::Test
 {
@@ -256,19 +292,33 @@ TEST_F(LoginTest, NoopRefusedStopsTheKeepAlive)
     server.setReply("NOOP", "502 NOOP not implemented.\r\n");
     LoginAndWait();
     ftp.SetNoopInterval(1);
+    EngineLog log;
     ASSERT_TRUE(waitUntil([&] { return server.verbs().contains("NOOP"); }, 5000));
-    testsupport::pumpFor(2500);
-    EXPECT_EQ(server.verbs().count("NOOP"), 1);
-    EXPECT_FALSE(ftp.Busy());
+    // The next tick of the keep-alive, and then a command: a NOOP sent on
+    // that tick would reach the server before it.
+    ASSERT_TRUE(waitUntil([&] { return log.has("keep-alive tick: the server refused NOOP"); }, 5000));
+    const int ready = rec.countEvent("Ready");
+    ftp.ChangeDirectory("/pub");
+    ASSERT_TRUE(waitUntil([&] { return rec.countEvent("Ready") == ready + 1; })) << rec.dump().toStdString();
+    EXPECT_EQ(server.commands().mid(server.commands().indexOf("NOOP")),
+              (QList<QByteArray>{"NOOP", "CWD /pub", "PWD"}));
 }
 
 TEST_F(LoginTest, NoopIntervalZeroSwitchesTheKeepAliveOff)
 {
     LoginAndWait();
     ftp.SetNoopInterval(0);
-    testsupport::pumpFor(300);
-    EXPECT_FALSE(server.verbs().contains("NOOP"));
-    EXPECT_FALSE(ftp.Busy());
+    // An interval of 0 that started the timer would fire on every turn of the
+    // event loop: after an operation (which restarts the keep-alive) and a
+    // drain of the loop, the next command would follow a NOOP.
+    const int ready = rec.countEvent("Ready");
+    ftp.ChangeDirectory("/a");
+    ASSERT_TRUE(waitUntil([&] { return rec.countEvent("Ready") == ready + 1; })) << rec.dump().toStdString();
+    testsupport::drainEvents();
+    ftp.ChangeDirectory("/b");
+    ASSERT_TRUE(waitUntil([&] { return rec.countEvent("Ready") == ready + 2; })) << rec.dump().toStdString();
+    EXPECT_EQ(server.commands().mid(server.commands().indexOf("CWD /a")), (QList<QByteArray>{"CWD /a", "PWD", "CWD /b", "PWD"}));
+    EXPECT_EQ(ftp.NoopInterval(), 0);
 }
 
 TEST_F(LoginTest, OperationsRefusedWhenNotConnected)
@@ -276,7 +326,7 @@ TEST_F(LoginTest, OperationsRefusedWhenNotConnected)
     ftp.ChangeDirectory("/pub");
     ftp.Quit();
     EXPECT_EQ(rec.count(QStringLiteral("info infoDisconnected Not connected to the server")), 2);
-    testsupport::pumpFor(50);
+    testsupport::drainEvents();
     EXPECT_EQ(rec.count(QStringLiteral("event Busy")), 0);
     EXPECT_EQ(rec.count(QStringLiteral("event Ready")), 0);
     EXPECT_EQ(server.connectionCount(), 0);
@@ -292,7 +342,10 @@ TEST_F(LoginTest, OperationsRefusedWhileBusy)
     ftp.Login();
     EXPECT_EQ(rec.count(QStringLiteral("info infoBusy The component is busy doing something")), 2);
     ASSERT_TRUE(waitUntil([&] { return server.commands().contains("CWD /a"); }));
-    testsupport::pumpFor(50);
+    // Everything sent reaches the server before the hang-up does.
+    ftp.Disconnect();
+    ASSERT_TRUE(waitUntil([&] { return !server.clientConnected(); }));
+    EXPECT_EQ(server.verbs().count("CWD"), 1);
     EXPECT_FALSE(server.commands().contains("CWD /b"));
     EXPECT_EQ(server.connectionCount(), 1);
 }
@@ -367,11 +420,16 @@ TEST_F(LoginTest, RefusalsCarryTheServersLastLine)
 
 TEST_F(LoginTest, HostNotFoundIsReportedWithItsCode)
 {
-    ftp.SetServer(QStringLiteral("no..such..host"));
+    struct Failing {
+        Failing() { platform::HostLookup::setFailingHosts({{QStringLiteral("no.such.host"), platform::WSAHOST_NOT_FOUND}}); }
+        ~Failing() { platform::HostLookup::setFailingHosts({}); }
+    } failing;
+    ftp.SetServer(QStringLiteral("No.Such.Host"));
     ftp.Login();
-    ASSERT_TRUE(waitUntil([&] { return !rec.errors.isEmpty() && !ftp.Connecting(); }, 10000));
-    EXPECT_TRUE(rec.has(QStringLiteral("info infoResolving no..such..host")));
+    ASSERT_TRUE(waitUntil([&] { return !rec.errors.isEmpty() && !ftp.Connecting(); }));
+    EXPECT_TRUE(rec.has(QStringLiteral("info infoResolving No.Such.Host")));
     EXPECT_TRUE(rec.has(QStringLiteral("error errorHostNotFound Address resolution error"))) << rec.dump().toStdString();
+    EXPECT_EQ(server.connectionCount(), 0);
 }
 
 TEST_F(LoginTest, LongHostNameIsResolvedInFull)
@@ -441,7 +499,7 @@ TEST_F(LoginTest, DisconnectDuringLoginReportsOnce)
     ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("info infoConnected 127.0.0.1")); }));
     ftp.Disconnect();
     ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); }));
-    testsupport::pumpFor(50);
+    testsupport::drainEvents();
     EXPECT_EQ(rec.count(QStringLiteral("info infoDisconnected Disconnected")), 1) << rec.dump().toStdString();
     EXPECT_EQ(rec.count(QStringLiteral("event Quit")), 1);
     EXPECT_FALSE(ftp.Connecting());
@@ -457,7 +515,7 @@ TEST_F(LoginTest, AbortDuringLoginStopsAllAttempts)
     ftp.Abort();
     EXPECT_TRUE(rec.has(QStringLiteral("event Aborted")));
     ASSERT_TRUE(waitUntil([&] { return rec.has(QStringLiteral("event Quit")); }));
-    testsupport::pumpFor(50);
+    testsupport::drainEvents();
     EXPECT_FALSE(ftp.Connecting());
     EXPECT_EQ(server.connectionCount(), 1);
     EXPECT_EQ(rec.count(infoRetrying), 0);
@@ -525,7 +583,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"USER proxyman", "PASS proxypw", "SITE ftp.target.example", "USER user", "PASS secret"}},
         ProxyCase {"UserSite", proxyUserSite, 21, {"USER user@ftp.target.example", "PASS secret"}},
         ProxyCase {"UserSitePort2121", proxyUserSite, 2121, {"USER user@ftp.target.example:2121", "PASS secret"}}),
-    [](const ::testing::TestParamInfo<ProxyCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ProxyCase> &c) { return std::string(c.param.name); });
 
 TEST_F(LoginTest, BlankProxyServerMeansNoProxy)
 {

@@ -349,8 +349,8 @@ TEST_P(RealTransferTest, FiveGibibyteDownloadAndUpload)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RealTransferTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? "Passive" : "Active";
+                         [](const ::testing::TestParamInfo<bool> &mode) {
+                             return mode.param ? "Passive" : "Active";
                          });
 
 // A server that sends slowly, so a download is still running when aborted.
@@ -389,8 +389,8 @@ TEST_P(SlowServerTest, AbortedDownloadLeavesTheEngineUsable)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SlowServerTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? "Passive" : "Active";
+                         [](const ::testing::TestParamInfo<bool> &mode) {
+                             return mode.param ? "Passive" : "Active";
                          });
 
 } // namespace

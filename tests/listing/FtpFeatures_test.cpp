@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         FeatCase{"Refused", "500 'FEAT': command not understood.\r\n", "", "", "", 0},
         FeatCase{"Empty", "", "", "", "", 0},
         FeatCase{"NoClosingLine", "211-Features:\r\n UTF8\r\n SIZE", "received utf8 size", "", "", 2}),
-    [](const ::testing::TestParamInfo<FeatCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FeatCase> &row) { return std::string(row.param.name); });
 
 TEST(FeatReplyLines, LinesAndKeywordLookUp)
 {

@@ -68,7 +68,7 @@ std::vector<QByteArray> HostileLines()
         "=",
         "Jan 16 11:14",
         "total 0",
-        QByteArray("-\0\0\0 \0 \0 \0 \0 \0 \0 \0 \0", 24),
+        QByteArray("-\0\0\0 \0 \0 \0 \0 \0 \0 \0 \0", 20),
         "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0b\x0c\x0e\x0f\x10\x7f",
         "-rw-r--r-- 1 u g 5 \x01\x02\x03 \x04 \x05 \x06",
         "drwxr-xr-x 2 u g 5 Jan 16 11:14 \t\r\n\x1b[2J",

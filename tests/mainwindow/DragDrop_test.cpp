@@ -22,6 +22,7 @@
 #include "../support/EventLoopWait.h"
 #include "../support/PrintQString.h"
 #include "../support/PyFtpdServer.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -48,19 +49,8 @@ using testsupport::waitUntil;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // What a view answered to one drag.
 struct DragAnswer
@@ -304,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"/pub/a.txt"}},
         UploadDrop{"FolderOntoEmptySpace", ui::vsReport, "", {"tree"}, "   您是否确定要上传“tree”目录？",
                    {"/pub/tree/inner/c.txt"}}),
-    [](const ::testing::TestParamInfo<UploadDrop> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<UploadDrop> &drop) { return std::string(drop.param.name); });
 
 TEST_F(DragDropWindow, AnUploadDropAnsweredNoOrWithoutFilesDoesNothing)
 {
@@ -452,7 +442,7 @@ INSTANTIATE_TEST_SUITE_P(RemoteItems, DownloadDrops,
                                            DownloadDrop{"OntoFolderRowIcons", ui::vsIcon, "in", "in"},
                                            DownloadDrop{"OntoFileRow", ui::vsReport, "f.txt", ""},
                                            DownloadDrop{"OntoEmptySpace", ui::vsSmallIcon, "", ""}),
-                         [](const ::testing::TestParamInfo<DownloadDrop> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DownloadDrop> &drop) { return std::string(drop.param.name); });
 
 // ---- refusals ----
 

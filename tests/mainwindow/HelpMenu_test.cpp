@@ -127,7 +127,7 @@ TEST_F(HelpMenuTest, OnlyTheAboutWindowOpensDuringARun)
             main->mmiUserHelpClick();
         else
             main->mmiSupportClick();
-        testsupport::pumpFor(20);
+        testsupport::drainEvents();
         EXPECT_TRUE(opened.isEmpty()) << item;
     }
     EXPECT_TRUE(main->action(QStringLiteral("mmiAbout"))->isEnabled());

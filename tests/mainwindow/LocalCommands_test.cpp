@@ -18,6 +18,7 @@
 
 #include "../support/EventLoopWait.h"
 #include "../support/PrintQString.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -51,19 +52,8 @@ using testsupport::waitUntil;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 QStringList entries(const QString &folder)
 {
@@ -89,7 +79,7 @@ protected:
         qputenv("BRAMBLEWAY_HOME", home.path().toLocal8Bit());
         hadXdg_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
         oldXdg_ = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
         ui::SetMessageBoxHook([this](ui::MessageKind kind, const QString &text) {
             questions.push_back({kind, text});
             if (answers.empty())
@@ -138,7 +128,7 @@ protected:
     }
 
     QAbstractItemView *view() const { return main->localList()->currentView(); }
-    QString trash() const { return data.path() + QStringLiteral("/Trash"); }
+    QString trash() const { return dataHome.path() + QStringLiteral("/Trash"); }
 
     void waitForRows(int rows)
     {
@@ -186,7 +176,7 @@ protected:
         return platform::fileListFrom(QGuiApplication::clipboard()->mimeData());
     }
 
-    QTemporaryDir home, data, work;
+    QTemporaryDir home, dataHome, work;
     std::unique_ptr<TMainForm> main;
     std::vector<Question> questions;
     std::deque<bool> answers;
@@ -403,13 +393,13 @@ TEST_F(LocalCommands, CutCopyAndPasteGoThroughTheSystemClipboard)
 
     select({QStringLiteral("a.txt"), QStringLiteral("tree")});
     key(Qt::Key_C, Qt::ControlModifier);
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(data, nullptr);
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
     const QByteArray a = QUrl::fromLocalFile(work.filePath(QStringLiteral("a.txt"))).toEncoded();
     const QByteArray tree = QUrl::fromLocalFile(work.filePath(QStringLiteral("tree"))).toEncoded();
     // In the list's order: folders first.
-    EXPECT_EQ(data->data(QStringLiteral("x-special/gnome-copied-files")), "copy\n" + tree + "\n" + a);
-    EXPECT_EQ(data->data(QStringLiteral("text/uri-list")), tree + "\r\n" + a + "\r\n");
+    EXPECT_EQ(mime->data(QStringLiteral("x-special/gnome-copied-files")), "copy\n" + tree + "\n" + a);
+    EXPECT_EQ(mime->data(QStringLiteral("text/uri-list")), tree + "\r\n" + a + "\r\n");
     EXPECT_TRUE(main->localClipboardHasFiles());
 
     // Pasted twice into a folder that already has an a.txt: new names only.
@@ -472,11 +462,11 @@ TEST_F(LocalCommands, ListsThatFileManagersPutOnTheClipboardArePasted)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = source.filePath(QLatin1String(c.name));
-        auto *data = new QMimeData;
-        data->setData(QLatin1String(c.format), c.content(path));
+        auto *mime = new QMimeData;
+        mime->setData(QLatin1String(c.format), c.content(path));
         if (c.moved && QLatin1String(c.format) == QLatin1String("text/uri-list"))
-            data->setData(QStringLiteral("application/x-kde-cutselection"), "1");
-        QGuiApplication::clipboard()->setMimeData(data);
+            mime->setData(QStringLiteral("application/x-kde-cutselection"), "1");
+        QGuiApplication::clipboard()->setMimeData(mime);
         EXPECT_TRUE(main->localClipboardHasFiles());
         main->LocalFilePastClick();
         EXPECT_TRUE(QFileInfo::exists(work.filePath(QLatin1String(c.name))));
@@ -494,11 +484,11 @@ TEST_F(LocalCommands, APasteNamesWhatFailedAndPastesTheRest)
     QTemporaryDir source;
     writeFile(source.filePath(QStringLiteral("good.txt")), "good");
     open();
-    auto *data = new QMimeData;
-    platform::putFileList(data, {{source.filePath(QStringLiteral("gone.txt")), source.filePath(QStringLiteral("good.txt")),
+    auto *mime = new QMimeData;
+    platform::putFileList(mime, {{source.filePath(QStringLiteral("gone.txt")), source.filePath(QStringLiteral("good.txt")),
                                   work.path()},
                                  false});
-    QGuiApplication::clipboard()->setMimeData(data);
+    QGuiApplication::clipboard()->setMimeData(mime);
     main->LocalFilePastClick();
     EXPECT_EQ(readFile(work.filePath(QStringLiteral("good.txt"))), "good");
     ASSERT_EQ(questions.size(), 1u);

@@ -6,6 +6,7 @@
 #include "engine/TMFtp.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/MainCaptions.h"
 #include "mainwindow/Startup.h"
 #include "queue/QueueFile.h"
 #include "queue/QueueModel.h"
@@ -19,6 +20,7 @@
 #include "../support/PrintQString.h"
 #include "../support/PyFtpdServer.h"
 #include "../support/ScriptedFtpServer.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -44,19 +46,8 @@ using testsupport::waitUntil;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class TransferWindow : public ::testing::Test
 {
@@ -324,18 +315,20 @@ TEST_F(TransferWindow, ADroppedSessionKeepsTheQueueTheUsersDisconnectEmptiesIt)
     main->queueModel()->append(
         queue::QueueEntry::make(local.path(), QStringLiteral("1 KB"), queue::DownloadAction(), "/x"));
 
+    ASSERT_NE(main->windowTitle(), applicationTitle());
     // The server hangs up on the next command.
     server.setReply("CWD", "421 Going away.\r\n", true);
     main->MFtp1()->ChangeDirectory("/elsewhere");
-    ASSERT_TRUE(waitUntil([&] { return !main->MFtp1()->Connected() && !main->MFtp1()->Busy(); }, 10000));
-    testsupport::pumpFor(50);
+    // The window has seen the session end once its caption lost the server.
+    const auto sessionEnded = [&] { return !main->MFtp1()->Connected() && main->windowTitle() == applicationTitle(); };
+    ASSERT_TRUE(waitUntil(sessionEnded, 10000));
     EXPECT_EQ(main->queueModel()->count(), 1);
 
     server.setReply("CWD", "250 OK.\r\n");
     connectTo(*main, server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    ASSERT_NE(main->windowTitle(), applicationTitle());
     main->DisConnect();
-    ASSERT_TRUE(waitUntil([&] { return !main->MFtp1()->Connected(); }, 10000));
-    testsupport::pumpFor(50);
+    ASSERT_TRUE(waitUntil(sessionEnded, 10000));
     EXPECT_EQ(main->queueModel()->count(), 0);
 }
 

@@ -19,6 +19,7 @@
 #include "../support/EventLoopWait.h"
 #include "../support/PrintQString.h"
 #include "../support/PyFtpdServer.h"
+#include "../support/LocalFiles.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -51,13 +52,7 @@ using testsupport::waitUntil;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::writeFile;
 
 int modeOf(const QString &path)
 {

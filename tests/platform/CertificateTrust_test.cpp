@@ -1,4 +1,5 @@
 #include "platform/CertificateTrust.h"
+#include "support/LocalFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,7 @@ TlsCertificateInfo certificate(char fill)
     return c;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::readFile;
 
 struct TrustCase
 {
@@ -66,7 +63,7 @@ TEST_P(TrustRules, Decide)
         store.remember(QStringLiteral("ftp.example.org"), 21, fingerprintOf(c.remembered));
         ASSERT_TRUE(store.save());
     }
-    const QByteArray before = readAll(path);
+    const QByteArray before = readFile(path);
 
     const TlsCertificateInfo shown = c.shown ? certificate(c.shown) : TlsCertificateInfo{};
     TlsVerification verification;
@@ -95,7 +92,7 @@ TEST_P(TrustRules, Decide)
     EXPECT_EQ(reread.fingerprint(QStringLiteral("ftp.example.org"), 21),
               c.rememberedAfter ? fingerprintOf(c.rememberedAfter) : QString());
     if (c.reason != TrustReason::UserAccepted) {
-        EXPECT_EQ(readAll(path), before); // only an acceptance writes
+        EXPECT_EQ(readFile(path), before); // only an acceptance writes
     }
 }
 
@@ -110,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         TrustCase{"UnknownRefused", false, 0, 'A', 0, false, TrustReason::UserRefused, true, 0},
         TrustCase{"UnknownWithoutQuestion", false, 0, 'A', -1, false, TrustReason::UserRefused, false, 0},
         TrustCase{"NoCertificate", true, 0, 0, 1, false, TrustReason::NoCertificate, false, 0}),
-    [](const ::testing::TestParamInfo<TrustCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<TrustCase> &row) { return std::string(row.param.name); });
 
 TEST(TrustStore, ChangedCertificateWarningNamesBothFingerprints)
 {
@@ -172,7 +169,7 @@ TEST(TrustStore, FileIsPrivateAndKeepsWhatItDoesNotUnderstand)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.contains("# my note\n"));
     EXPECT_TRUE(text.contains("garbage without a fingerprint\n"));
     EXPECT_TRUE(text.contains(("new.example:21 " + fingerprintOf('F') + "\n").toUtf8()));

@@ -3,6 +3,7 @@
 // instead of overwriting, and what is refused.
 #include "platform/FileClipboard.h"
 #include "platform/LocalFileOps.h"
+#include "support/LocalFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,19 +21,8 @@ using namespace platform;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 QByteArray linkTarget(const QString &path)
 {

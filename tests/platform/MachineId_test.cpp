@@ -1,6 +1,7 @@
 #include "platform/MachineId.h"
 
-#include <QFile>
+#include "support/LocalFiles.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -12,9 +13,7 @@ namespace {
 QString writeFile(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(QLatin1String(name));
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    testsupport::writeFile(path, bytes);
     return path;
 }
 

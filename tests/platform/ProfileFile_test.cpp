@@ -170,6 +170,16 @@ TEST_F(ProfileFileTest, NewKeyGoesToTheEndOfItsSectionAndOtherLinesStayByteForBy
               QByteArray("[Load]\r\nFACE=1\r\nQueuePanelHeight=99\r\n\r\n[Other]\r\nodd line \xFF\xFE without equals\r\nk=v\r\n"));
 }
 
+TEST_F(ProfileFileTest, ALastLineEndingInALoneCarriageReturnKeepsItsValueAndTheNewKey)
+{
+    setBytes(path(), "[Load]\r\nFACE=1\r");
+    ProfileFile ini(path());
+    ASSERT_TRUE(ini.WriteInteger("Load", "QueuePanelHeight", 99));
+    EXPECT_EQ(ini.ReadInteger("Load", "QueuePanelHeight", 0), 99);
+    EXPECT_EQ(ini.ReadString("Load", "FACE", ""), "1");
+    EXPECT_EQ(ini.ReadSection("Load"), QStringList({"FACE", "QueuePanelHeight"}));
+}
+
 TEST_F(ProfileFileTest, ValuesCannotBreakTheFile)
 {
     ProfileFile ini(path());

@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DownloadCase{"Tls13NoCloseNotify", 0, Client::DrainPerEvent, 0, 1 << 20, false},
                       DownloadCase{"Tls13SmallReadsNoCloseNotify", 0, Client::OneChunkPerEvent, 777, 100000, false},
                       DownloadCase{"Tls13Empty", 0, Client::DrainPerEvent, 0, 0, true}),
-    [](const ::testing::TestParamInfo<DownloadCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<DownloadCase> &row) { return std::string(row.param.name); });
 
 // An upload through a socket that keeps filling up: every byte arrives once,
 // in order, and the stream ends with close_notify once shutdown() says so.
@@ -401,7 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
         VerifyCase{"TrustedByBracketedIPv6", true, "[::1]", true, X509_V_OK, ""},
         VerifyCase{"OtherName", true, "ftp.other.example", false, X509_V_ERR_HOSTNAME_MISMATCH, "ftp.other.example"},
         VerifyCase{"OtherAddress", true, "10.1.2.3", false, X509_V_ERR_IP_ADDRESS_MISMATCH, ""}),
-    [](const ::testing::TestParamInfo<VerifyCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<VerifyCase> &row) { return std::string(row.param.name); });
 
 struct ResumeCase
 {
@@ -471,7 +471,7 @@ TEST_P(TlsResume, DataConnectionsResumeTheControlSession)
 
 INSTANTIATE_TEST_SUITE_P(Versions, TlsResume,
                          ::testing::Values(ResumeCase{"Tls13", 0}, ResumeCase{"Tls12", TLS1_2_VERSION}),
-                         [](const ::testing::TestParamInfo<ResumeCase> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ResumeCase> &row) { return std::string(row.param.name); });
 
 // A data connection that meets another certificate than its control
 // connection (a third party in between) fails its handshake.
@@ -546,7 +546,7 @@ INSTANTIATE_TEST_SUITE_P(
     Servers, TlsHandshakeFailure,
     ::testing::Values(FailureCase{"PlainTextAnswer", true, TlsHandshakeFailed, "wrong version number"},
                       FailureCase{"ClosedAtOnce", false, TlsClosedDuringHandshake, ""}),
-    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FailureCase> &row) { return std::string(row.param.name); });
 
 TEST_F(TlsSessionTest, UrgentDataIsRefusedUnderTls)
 {

@@ -1,6 +1,7 @@
 // The desktop trash: what lands in files/ and info/, unique names, the
 // trash of another file system, and the items that must not be trashed.
 #include "platform/Trash.h"
+#include "support/LocalFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,19 +19,8 @@ using namespace platform;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 bool isLink(const QString &path)
 {

@@ -12,6 +12,7 @@
 #include "support/ScriptedFtpServer.h"
 
 #include "../support/PrintQString.h"
+#include "../support/LocalFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +33,7 @@ namespace {
 
 constexpr int LoginWaitMs = 20000;
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using testsupport::writeFile;
 
 void makeLink(const QString &target, const QString &link)
 {

@@ -10,6 +10,7 @@
 #include "support/EventLoopWait.h"
 #include "support/PyFtpdServer.h"
 #include "support/ScriptedFtpServer.h"
+#include "support/LocalFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -39,19 +40,8 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     return bytes;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // Every file under `root` by relative path, with its bytes; folders as "dir/".
 std::map<QString, QByteArray> snapshot(const QString &root)
@@ -385,8 +375,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ExistingCase {"", "old", Remote21, true}, // an empty answer overwrites
                       ExistingCase {"Resume", Remote21.left(7000), Remote21, true},
                       ExistingCase {"Cancel", "keep me", "keep me", true}),
-    [](const ::testing::TestParamInfo<ExistingCase> &info) {
-        return info.param.answer[0] ? std::string(info.param.answer) : std::string("Empty");
+    [](const ::testing::TestParamInfo<ExistingCase> &c) {
+        return c.param.answer[0] ? std::string(c.param.answer) : std::string("Empty");
     });
 
 TEST_F(RunnerTest, UploadOfAnExistingRemoteFileAsksAndResumes)

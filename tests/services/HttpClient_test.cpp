@@ -121,7 +121,7 @@ TEST_F(HttpClientTest, AbortWinsOverAFailureNotYetReported)
     EXPECT_TRUE(client.Busy());
     client.Abort();
     EXPECT_EQ(outcome, HttpOutcome::Aborted);
-    testsupport::pumpFor(20);
+    testsupport::drainEvents();
     EXPECT_EQ(finishedCount, 1);
     EXPECT_EQ(outcome, HttpOutcome::Aborted);
 }

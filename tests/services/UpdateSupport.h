@@ -2,6 +2,8 @@
 // Program files for the update tests: "programs" of this platform made from
 // the running test program's own header, and version descriptions.
 
+#include "support/LocalFiles.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QFile>
@@ -51,16 +53,7 @@ inline QByteArray description(const char *version, qint64 size, const QByteArray
     return text;
 }
 
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 } // namespace updatetest

@@ -196,7 +196,7 @@ TEST_F(Options, ProxyPortAboveTheLastPortIsRefused)
 {
     RecordingEngine engine;
     TSetForm form(&ini, &engine);
-    const size_t applied = engine.received.size();
+    const qsizetype applied = engine.received.size();
     QStringList shown;
     ui::SetMessageBoxHook([&](ui::MessageKind, const QString &text) {
         shown << text;
@@ -218,7 +218,7 @@ TEST_F(Options, ProxyPortAboveTheLastPortIsRefused)
     ui::SetMessageBoxHook({});
     EXPECT_EQ(shown, QStringList{PortTooLargeText()});
     EXPECT_FALSE(QFile::exists(path()));
-    for (size_t i = applied; i < engine.received.size(); ++i)
+    for (qsizetype i = applied; i < engine.received.size(); ++i)
         EXPECT_FALSE(engine.received[i].applyProxy) << i;
 }
 

@@ -10,6 +10,7 @@
 #include "ui/MessageBoxes.h"
 
 #include "../support/PrintQString.h"
+#include "../support/LocalFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,17 +29,8 @@ using namespace sites;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 SiteOptions options(TlsMode tls, NameCharset charset = NameCharset::Auto, bool passiveRule = true)
 {
@@ -307,7 +299,7 @@ TEST_F(SiteOptionsFileTest, OptionsLeaveTheSiteBookBytesAlone)
     TSiteTree plain;
     build(plain);
     ASSERT_TRUE(SaveSiteBook(plain, book));
-    const QByteArray plainBytes = readAll(book);
+    const QByteArray plainBytes = readFile(book);
 
     TSiteTree tree;
     build(tree);
@@ -315,13 +307,13 @@ TEST_F(SiteOptionsFileTest, OptionsLeaveTheSiteBookBytesAlone)
     find(tree, QStringLiteral("c"))->options = options(TlsMode::Implicit, NameCharset::Gbk, false);
     TSiteTree again;
     saveAndReload(tree, again);
-    EXPECT_EQ(readAll(book), plainBytes);
+    EXPECT_EQ(readFile(book), plainBytes);
     EXPECT_EQ(find(again, QStringLiteral("a"))->options, options(TlsMode::Explicit, NameCharset::Utf8));
     EXPECT_TRUE(find(again, QStringLiteral("b"))->options.isDefault());
     EXPECT_EQ(find(again, QStringLiteral("c"))->options, options(TlsMode::Implicit, NameCharset::Gbk, false));
 
     // Only the sites with options of their own are written.
-    const QJsonDocument doc = QJsonDocument::fromJson(readAll(optionsFile));
+    const QJsonDocument doc = QJsonDocument::fromJson(readFile(optionsFile));
     EXPECT_EQ(doc.object().value(QStringLiteral("sites")).toArray().size(), 2);
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     files.sort();
@@ -407,7 +399,7 @@ TEST_P(DamagedOptions, GiveDefaultsAndAClearMessage)
     TSiteTree tree;
     build(tree);
     find(tree, QStringLiteral("c"))->options = options(TlsMode::Implicit); // to be reset by the load
-    ASSERT_TRUE(writeAll(optionsFile, QByteArray(c.bytes)));
+    ASSERT_TRUE(writeFile(optionsFile, QByteArray(c.bytes)));
     const SiteOptionsLoad load = LoadSiteOptions(tree, optionsFile);
     EXPECT_EQ(load.status, c.status);
     EXPECT_EQ(load.skippedValues, c.skipped);
@@ -418,7 +410,7 @@ TEST_P(DamagedOptions, GiveDefaultsAndAClearMessage)
         // Set aside, not lost, and not in the way of the next save.
         EXPECT_FALSE(QFile::exists(optionsFile));
         ASSERT_FALSE(load.keptAs.isEmpty());
-        EXPECT_EQ(readAll(load.keptAs), QByteArray(c.bytes));
+        EXPECT_EQ(readFile(load.keptAs), QByteArray(c.bytes));
     }
 }
 
@@ -443,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"GoneSitesIgnored",
                     "{\"format\": 1, \"sites\": [{\"path\": [\"站点管理\", \"nowhere\"], \"tls\": \"implicit\"}]}",
                     SiteOptionsLoad::Loaded, 0, TlsMode::Off}),
-    [](const ::testing::TestParamInfo<DamagedCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<DamagedCase> &row) { return std::string(row.param.name); });
 
 // ------------------------------------------------------------ site manager
 
@@ -518,7 +510,7 @@ TEST_F(SiteManagerOptions, FieldsFollowTheSelectedSiteAndSurviveClosing)
 
 TEST_F(SiteManagerOptions, DamagedOptionsFileIsReportedOnce)
 {
-    ASSERT_TRUE(writeAll(siteOptionsPathFor(path), "{ not json"));
+    ASSERT_TRUE(writeFile(siteOptionsPathFor(path), "{ not json"));
     TSiteForm f(path);
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].contains(QStringLiteral("默认设置")));

@@ -43,4 +43,18 @@ void pumpFor(int ms)
     waitUntil([] { return false; }, ms);
 }
 
+void drainEvents()
+{
+    ensureCoreApplication();
+    // Each marker goes to the back of the queue, so a round ends after one
+    // full turn of the loop; the later rounds take in what the first queued.
+    for (int round = 0; round < 3; ++round) {
+        bool reached = false;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&reached] { reached = true; }, Qt::QueuedConnection);
+        while (!reached)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
 } // namespace testsupport

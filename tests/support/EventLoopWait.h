@@ -21,4 +21,11 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 // Pumps events for about `ms` milliseconds.
 void pumpFor(int ms);
 
+// A sync point for checking that something did not happen: returns once the
+// event loop has handled everything it held when called (posted events, due
+// timers, window and socket events) and what those handlers queued at once
+// in turn. Reactions still pending later (a timer running) are not waited
+// for: check the state that would start them.
+void drainEvents();
+
 } // namespace testsupport

@@ -18,7 +18,7 @@ namespace testsupport {
 struct HttpAnswer
 {
     HttpAnswer() = default;
-    HttpAnswer(int status, const QByteArray &body) : status(status), body(body) {}
+    HttpAnswer(int answerStatus, const QByteArray &answerBody) : status(answerStatus), body(answerBody) {}
 
     int status = 200;
     QByteArray body;

@@ -125,6 +125,6 @@ TEST_P(SkinIndicators, SpinBoxButtonsShowArrowsPointingTheirWay)
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySkin, SkinIndicators, ::testing::ValuesIn(AllSkins),
-                         [](const ::testing::TestParamInfo<Skin> &info) { return skinName(info.param).toStdString(); });
+                         [](const ::testing::TestParamInfo<Skin> &skin) { return skinName(skin.param).toStdString(); });
 
 } // namespace

@@ -230,6 +230,11 @@ TEST(TMFtpMessenger, NewLinesReachTheViewInABatchAndScrollIntoSight)
     log.AddMessage(QStringLiteral("NOOP"), mkCommand);
     log.clear(); // lines not yet shown go with the others
     EXPECT_EQ(log.count(), 0);
-    testsupport::pumpFor(TMFtpMessenger::PublishDelayMs * 2);
     EXPECT_EQ(log.model()->rowCount(), 0);
+    // The next batch holds the line added after the clear, and only that one.
+    log.AddMessage(QStringLiteral("PWD"), mkCommand);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return log.model()->rowCount() > 0; }));
+    EXPECT_EQ(log.model()->rowCount(), 1);
+    ASSERT_EQ(log.count(), 1);
+    EXPECT_EQ(log.model()->index(0, 0).data().toString(), log.LineText(0));
 }

@@ -7,6 +7,7 @@
 #include "support/ScriptedFtpServer.h"
 
 #include "../support/PrintQString.h"
+#include "../support/LocalFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,12 +22,7 @@ using testsupport::waitUntil;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using testsupport::writeFile;
 
 // A folder-list cache file holding these folders ("name" or "name>link").
 QByteArray cacheText(std::initializer_list<const char *> folders)

@@ -1,6 +1,7 @@
 // libFuzzer target: the first byte picks the server type, the rest is a
-// listing (lines end in LF or CR LF). Every line goes through the parser and
-// the shared routines; the lists are then sorted by every column.
+// listing (lines end in LF or CR LF). Every line goes through the parser (as
+// a LIST line and as an MLSD line) and the shared routines; the lists are
+// then sorted by every column.
 
 #include "listing/ListingDate.h"
 #include "listing/ListingInternal.h"
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, size_t Size)
     TListingParser parser;
     TMFtpFileInfoList folders;
     TMFtpFileInfoList files;
+    TListingParser mlsdParser;
+    TMFtpFileInfoList mlsdFolders;
+    TMFtpFileInfoList mlsdFiles;
     qsizetype pos = 0;
     while (pos < input.size()) {
         qsizetype end = input.indexOf('\n', pos);
@@ -47,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, size_t Size)
         const TListingLineResult result = parser.AddListingLine(type, line, folders, files);
         Check((result == llFile || result == llFolder) == (folders.Count() + files.Count() == before + 1));
 
+        const int mlsdBefore = mlsdFolders.Count() + mlsdFiles.Count();
+        const TListingLineResult mlsd = mlsdParser.AddMlsdLine(line, mlsdFolders, mlsdFiles);
+        Check((mlsd == llFile || mlsd == llFolder) == (mlsdFolders.Count() + mlsdFiles.Count() == mlsdBefore + 1));
+        MFtpFileInfo info;
+        bool isFolder = false;
+        const TMlsdKind kind = mlsdParser.ParseMlsdLine(line, info, isFolder);
+        // An entry always has a name, and the name is the line's last bytes.
+        Check(kind == mkNotAnEntry || (!info.FileName.isEmpty() && line.endsWith(info.FileName)));
+
         listing_detail::TLineTokens tokens;
         listing_detail::TokenizeLine(line, 8, tokens);
         for (int n = 0; n < 9; ++n) {
@@ -61,15 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, size_t Size)
         (void)ConvertEpochDate(line);
         (void)ConvertDosDate(line, line);
     }
-    for (const TMFtpFileInfoList *list : {&folders, &files})
+    for (const TMFtpFileInfoList *list : {&folders, &files, &mlsdFolders, &mlsdFiles})
         for (int i = 0; i < list->Count(); ++i) {
             Check(!list->FileName(i).isEmpty());
             Check(!list->Field(fiModifiedDate, i).isEmpty());
         }
     for (int field = -1; field <= fiTypeName + 1; ++field)
         for (bool ascending : {true, false}) {
-            files.Sort(TFileInfoField(field), ascending);
-            folders.Sort(TFileInfoField(field), ascending);
+            for (TMFtpFileInfoList *list : {&folders, &files, &mlsdFolders, &mlsdFiles})
+                list->Sort(TFileInfoField(field), ascending);
         }
     return 0;
 }
