@@ -136,6 +136,7 @@ void TMainForm::ConnectToSite(const sites::ConnectRequest &request)
     case sites::TlsMode::Implicit: mftp1_->SetTlsMode(tlsImplicit); break;
     }
     mftp1_->SetNameCharset(engineCharset(request.options.charset));
+    mftp1_->SetPassiveAddressRule(request.options.passiveAddressRule);
 
     remoteList_->setFocus();
     mftp1_->Login();

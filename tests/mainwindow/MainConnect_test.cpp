@@ -131,6 +131,24 @@ TEST_F(MainConnect, SiteAskingForTlsHandsItsModeToTheEngine)
     ui::SetMessageBoxHook({});
 }
 
+// The site's rule for PASV answers naming another address reaches the engine.
+TEST_F(MainConnect, SitePassiveAddressRuleReachesTheEngine)
+{
+    TMainForm main({config, QSize(1024, 768)});
+    ui::SetMessageBoxHook([](ui::MessageKind, const QString &) { return true; });
+    sites::PastedURL url;
+    ASSERT_EQ(sites::ParsePastedURL(QStringLiteral("ftp://127.0.0.1:1/"), &url), sites::PasteResult::Ok);
+    for (const bool rule : {false, true}) {
+        sites::ConnectRequest request = sites::PastedConnectRequest(url);
+        request.options.passiveAddressRule = rule;
+        main.ConnectToSite(request);
+        EXPECT_EQ(main.MFtp1()->PassiveAddressRule(), rule);
+        main.MFtp1()->Disconnect();
+        QCoreApplication::sendPostedEvents(main.MFtp1());
+    }
+    ui::SetMessageBoxHook({});
+}
+
 TEST_F(MainConnect, CopyWithoutAConnectionLeavesTheClipboard)
 {
     TMainForm main({config, QSize(1024, 768)});
