@@ -1,7 +1,7 @@
 // libFuzzer target over the control connection's reply assembler. The input
-// is what a server sends; byte 0xFF followed by n stands for (n + 1) KiB of
-// 'a', so that lines near the length limit are within reach. The stream is
-// fed in chunks whose sizes come from the input itself, and the replies must
+// is what a server sends; byte 0xFF followed by n stands for (n + 1) * 256
+// bytes of 'a' (0xFF 0xFF: a line of the length limit), so that lines near
+// the length limit are within reach. The stream is fed in chunks whose sizes come from the input itself, and the replies must
 // be the same as those of a plain reading of the whole stream: chunk
 // boundaries (a CR LF split in two, a multi-line reply cut anywhere) never
 // change what comes out, and the bytes held stay bounded.
@@ -25,7 +25,7 @@ QByteArray expand(const std::uint8_t *data, size_t size)
     QByteArray out;
     for (size_t i = 0; i < size && out.size() < MaxStream; ++i) {
         if (data[i] == 0xFF && i + 1 < size) {
-            out.append(qsizetype(data[i + 1] + 1) * 1024, 'a');
+            out.append(qsizetype(data[i + 1] + 1) * 256, 'a');
             ++i;
         } else {
             out.append(char(data[i]));

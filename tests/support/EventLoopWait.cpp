@@ -38,11 +38,6 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
-void pumpFor(int ms)
-{
-    waitUntil([] { return false; }, ms);
-}
-
 void drainEvents()
 {
     ensureCoreApplication();

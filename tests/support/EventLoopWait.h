@@ -18,9 +18,6 @@ struct CoreApplicationGuard {
 // Pumps events until `done` returns true or `timeoutMs` pass; returns done().
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 
-// Pumps events for about `ms` milliseconds.
-void pumpFor(int ms);
-
 // A sync point for checking that something did not happen: returns once the
 // event loop has handled everything it held when called (posted events, due
 // timers, window and socket events) and what those handlers queued at once
