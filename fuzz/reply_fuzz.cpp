@@ -1,10 +1,11 @@
 // libFuzzer target over the control connection's reply assembler. The input
 // is what a server sends; byte 0xFF followed by n stands for (n + 1) * 256
 // bytes of 'a' (0xFF 0xFF: a line of the length limit), so that lines near
-// the length limit are within reach. The stream is fed in chunks whose sizes come from the input itself, and the replies must
-// be the same as those of a plain reading of the whole stream: chunk
-// boundaries (a CR LF split in two, a multi-line reply cut anywhere) never
-// change what comes out, and the bytes held stay bounded.
+// the length limit are within reach. The stream is fed in chunks whose
+// sizes come from the input itself, and the replies must be the same as
+// those of a plain reading of the whole stream: chunk boundaries (a CR LF
+// split in two, a multi-line reply cut anywhere) never change what comes
+// out, and the bytes held stay bounded.
 
 #include "FuzzSupport.h"
 
