@@ -35,6 +35,20 @@ ensure_packages() {
   fi
 }
 
+# The sanitizer build shared by scripts/ci-sanitize and scripts/ci-fuzz: clang
+# with AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer's coverage
+# hooks, so one compilation serves both the suite under the sanitizers and
+# the fuzz targets. Flags as fuzzing builds usually take them: -O1 and line
+# tables only, quick to compile and link, and still naming file and line in
+# every report.
+SANITIZE_BUILD="$ROOT/build-sanitize"
+configure_sanitize_build() {
+  cmake -S "$ROOT" -B "$SANITIZE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+    -DBW_FUZZ=ON -DBW_BENCH=OFF
+}
+
 # BW_WERROR=ON in the environment (as CI sets it) turns warnings into errors.
 build_project() {
   local options=()
