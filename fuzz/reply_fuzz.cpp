@@ -72,7 +72,9 @@ Outcome reference(QByteArray stream)
         multiLine = false;
         out.replies.append(line);
     }
-    if (stream.size() - pos > FtpReplyAssembler::MaxLineLength)
+    // What is left has no CR LF yet; a final CR may be the start of one, so
+    // a line of the length limit plus that CR is not too long yet.
+    if (stream.size() - pos - (stream.endsWith('\r') ? 1 : 0) > FtpReplyAssembler::MaxLineLength)
         out.tooLong = true;
     return out;
 }
