@@ -5,6 +5,7 @@
 #include "EngineTestKit.h"
 
 #include "platform/CertificateTrust.h"
+#include "support/LocalFiles.h"
 #include "support/PyFtpdServer.h"
 #include "support/ScriptedFtpServer.h"
 #include "support/TlsTestKit.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,15 +26,6 @@ using testsupport::waitUntil;
 namespace {
 
 constexpr int WaitMs = 20000;
-
-QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char &c : bytes)
-        c = char(generator.generate() & 0xFF);
-    return bytes;
-}
 
 // The commands the engine sent, in order ("AUTH TLS", "USER user", ...).
 QStringList SentCommands(const Recorder &rec)
@@ -109,7 +100,7 @@ TEST_P(TlsSessionTest, LoginListDownloadUploadAreProtectedAndByteExact)
     StartServer(QString::fromLatin1(c.mode), {QStringLiteral("--require-reuse")});
     ftp.SetPassive(c.passive);
     rec.answers[needCertificateTrust] = {QStringLiteral("Trust")};
-    const QByteArray payload = RandomBytes(3 * 1024 * 1024 + 17, 14);
+    const QByteArray payload = testsupport::randomBytes(3 * 1024 * 1024 + 17, 14);
     LocalFiles::Write(server->root() + QStringLiteral("/down.bin"), payload);
     QDir(server->root()).mkpath(QStringLiteral("folder"));
 
@@ -139,7 +130,7 @@ TEST_P(TlsSessionTest, LoginListDownloadUploadAreProtectedAndByteExact)
     EXPECT_TRUE(ftp.TransferOK()) << rec.dump().toStdString();
     EXPECT_TRUE(LocalFiles::Read(Local(QStringLiteral("down.bin"))) == payload);
 
-    const QByteArray upload = RandomBytes(2 * 1024 * 1024 + 3, 41);
+    const QByteArray upload = testsupport::randomBytes(2 * 1024 * 1024 + 3, 41);
     LocalFiles::Write(Local(QStringLiteral("up.bin")), upload);
     ftp.SetAsynchronous(false);
     ftp.UploadFile(Local(QStringLiteral("up.bin")), "up.bin");

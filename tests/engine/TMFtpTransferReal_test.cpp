@@ -3,6 +3,7 @@
 
 #include "EngineTestKit.h"
 
+#include "support/LocalFiles.h"
 #include "support/PyFtpdServer.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -24,13 +24,6 @@ using testsupport::waitUntil;
 namespace {
 
 constexpr int Wait = 20000;
-
-QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -132,7 +125,7 @@ TEST_P(RealTransferTest, ListingWithFoldersSpacesAndChineseNames)
 
 TEST_P(RealTransferTest, DownloadAndUploadAreByteForByte)
 {
-    const QByteArray content = RandomBytes(3 * 1024 * 1024 + 17, 7);
+    const QByteArray content = testsupport::randomBytes(3 * 1024 * 1024 + 17, 7);
     WriteFile(Root("random.bin"), content);
     WriteFile(Root("empty.bin"), QByteArray());
     LogIn();
@@ -160,7 +153,7 @@ TEST_P(RealTransferTest, DownloadAndUploadAreByteForByte)
 
 TEST_P(RealTransferTest, PartialDownloadAndUploadResume)
 {
-    const QByteArray content = RandomBytes(1024 * 1024, 11);
+    const QByteArray content = testsupport::randomBytes(1024 * 1024, 11);
     WriteFile(Root("r.bin"), content);
     WriteFile(Local("r.bin"), content.left(300000));
     WriteFile(Root("partial-up.bin"), content.left(123457));
@@ -279,7 +272,7 @@ TEST_P(RealTransferTest, ResumeBeyondFourGibibytes)
 {
     // Sparse files: only the last kibibyte holds data.
     constexpr qint64 Offset = 5LL << 30;
-    const QByteArray tail = RandomBytes(1024, 3);
+    const QByteArray tail = testsupport::randomBytes(1024, 3);
     for (const QString &path : {Root("huge.bin"), Local("huge-up.bin")}) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -319,7 +312,7 @@ TEST_P(RealTransferTest, FiveGibibyteDownloadAndUpload)
     if (qEnvironmentVariableIsEmpty("BW_LARGE_TESTS"))
         GTEST_SKIP() << "set BW_LARGE_TESTS=1 to run";
     constexpr qint64 Size = (5LL << 30) + 12345;
-    const QByteArray mark = RandomBytes(4096, 5);
+    const QByteArray mark = testsupport::randomBytes(4096, 5);
     {
         QFile f(Root("five.bin"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -362,7 +355,7 @@ protected:
 
 TEST_P(SlowServerTest, AbortedDownloadLeavesTheEngineUsable)
 {
-    WriteFile(Root("slow.bin"), RandomBytes(8 * 1024 * 1024, 9));
+    WriteFile(Root("slow.bin"), testsupport::randomBytes(8 * 1024 * 1024, 9));
     WriteFile(Root("after.txt"), "after");
     LogIn();
     QTimer poll;

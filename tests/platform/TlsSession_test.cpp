@@ -3,12 +3,12 @@
 #include "platform/AsyncSocket.h"
 #include "platform/WinSock.h"
 #include "support/EventLoopWait.h"
+#include "support/LocalFiles.h"
 #include "support/TlsTestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QRandomGenerator>
 
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
@@ -21,16 +21,6 @@ using testsupport::TlsTestServer;
 using testsupport::waitUntil;
 
 namespace {
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    generator.fillRange(reinterpret_cast<quint32 *>(data.data()), size / 4);
-    for (qsizetype i = size / 4 * 4; i < size; ++i)
-        data[i] = char(i);
-    return data;
-}
 
 const testsupport::TestCertificate &serverCertificate()
 {
@@ -204,7 +194,7 @@ class TlsDownload : public TlsSessionTest, public ::testing::WithParamInterface<
 TEST_P(TlsDownload, AllBytesArriveBeforeTheClose)
 {
     const DownloadCase c = GetParam();
-    const QByteArray data = randomBytes(c.size, 7);
+    const QByteArray data = testsupport::randomBytes(c.size, 7);
     TlsTestServer server(
         serverCertificate(),
         [&](TlsTestServer::Connection &connection) {
@@ -249,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
 // in order, and the stream ends with close_notify once shutdown() says so.
 TEST_F(TlsSessionTest, UploadThroughAFullSocketEndsWithCloseNotify)
 {
-    const QByteArray data = randomBytes(4 << 20, 11);
+    const QByteArray data = testsupport::randomBytes(4 << 20, 11);
     std::atomic<bool> release{false};
     QByteArray arrived;
     bool clean = false;

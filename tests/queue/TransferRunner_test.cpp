@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -31,15 +30,7 @@ namespace {
 
 constexpr int LoginWaitMs = 20000;
 
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char(gen.generate() & 0xff);
-    return bytes;
-}
-
+using testsupport::randomBytes;
 using testsupport::readFile;
 using testsupport::writeFile;
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,16 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    generator.fillRange(reinterpret_cast<quint32 *>(data.data()), size / 4);
+    for (qsizetype i = size / 4 * 4; i < size; ++i)
+        data[i] = char(generator.generate());
+    return data;
 }
 
 } // namespace testsupport

@@ -15,4 +15,7 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // file never passes for an empty one.
 QByteArray readFile(const QString &path);
 
+// `size` bytes of test data, the same for the same seed.
+QByteArray randomBytes(qsizetype size, quint32 seed);
+
 } // namespace testsupport
