@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QHash>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +98,20 @@ inline bool WaitLoginOver(TMFtp &ftp, Recorder &rec, int timeoutMs = 5000)
                 || (!ftp.Connecting() && !ftp.Retrying() && !ftp.Connected() && !rec.errors.isEmpty());
         },
         timeoutMs);
+}
+
+// Calls ftp.Abort() from the event loop once `ready` holds; `poll` does the
+// checking, and is taken over from whatever it checked before.
+inline void AbortWhen(QTimer &poll, TMFtp &ftp, std::function<bool()> ready)
+{
+    QObject::disconnect(&poll, &QTimer::timeout, nullptr, nullptr);
+    QObject::connect(&poll, &QTimer::timeout, [&poll, &ftp, ready] {
+        if (ready()) {
+            poll.stop();
+            ftp.Abort();
+        }
+    });
+    poll.start(5);
 }
 
 } // namespace enginetest

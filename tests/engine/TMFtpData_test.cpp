@@ -160,13 +160,7 @@ TEST_F(DataTest, AbortSendsTelnetInterruptUrgentMarkAndAbor)
     server.setDataAction("RETR", DataAction {"150 Sending.\r\n", QByteArray(64 * 1024, 'x'), "", false, true});
     server.setReply("ABOR", "426 Transfer aborted.\r\n226 ABOR command successful.\r\n");
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (ftp.BytesTransferred() > 0) {
-            poll.stop();
-            ftp.Abort();
-        }
-    });
-    poll.start(5);
+    AbortWhen(poll, ftp, [&] { return ftp.BytesTransferred() > 0; });
     ftp.DownloadFile("big", Local("big"));
     ASSERT_TRUE(WaitEvent("Aborted")) << rec.dump().toStdString();
     EXPECT_TRUE(Sent().endsWith("RETR big\r\n\xff\xf4\xff\xf2" "ABOR\r\n")) << Sent().toHex().constData();

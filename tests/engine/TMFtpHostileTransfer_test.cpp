@@ -99,17 +99,7 @@ protected:
         EXPECT_TRUE(rec.errors.isEmpty()) << rec.dump().toStdString();
     }
     // Calls Abort from the event loop once `ready` holds.
-    void AbortWhen(std::function<bool()> ready)
-    {
-        QObject::disconnect(&poll, &QTimer::timeout, nullptr, nullptr);
-        QObject::connect(&poll, &QTimer::timeout, [this, ready] {
-            if (ready()) {
-                poll.stop();
-                ftp.Abort();
-            }
-        });
-        poll.start(5);
-    }
+    void AbortWhen(std::function<bool()> ready) { enginetest::AbortWhen(poll, ftp, std::move(ready)); }
 
     testsupport::CoreApplicationGuard app;
     ScriptedFtpServer server;

@@ -289,13 +289,7 @@ TEST_F(TlsAbortTest, AbortedDownloadLeavesAWorkingSession)
     ASSERT_TRUE(ftp.LoggedIn()) << rec.dump().toStdString();
 
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (ftp.BytesTransferred() > 0) {
-            poll.stop();
-            ftp.Abort();
-        }
-    });
-    poll.start(5);
+    AbortWhen(poll, ftp, [&] { return ftp.BytesTransferred() > 0; });
     ftp.DownloadFile("big.bin", Local(QStringLiteral("big.bin")));
     ASSERT_TRUE(waitUntil([&] { return rec.hasEvent("Aborted") && !ftp.Busy(); }, WaitMs)) << rec.dump().toStdString();
     EXPECT_TRUE(SentCommands(rec).contains(QStringLiteral("ABOR"))) << rec.dump().toStdString();

@@ -359,13 +359,7 @@ TEST_P(SlowServerTest, AbortedDownloadLeavesTheEngineUsable)
     WriteFile(Root("after.txt"), "after");
     LogIn();
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (ftp.BytesTransferred() > 0) {
-            poll.stop();
-            ftp.Abort();
-        }
-    });
-    poll.start(10);
+    AbortWhen(poll, ftp, [&] { return ftp.BytesTransferred() > 0; });
     ftp.DownloadFile("slow.bin", Local("slow.bin"));
     ASSERT_TRUE(Idle());
     EXPECT_TRUE(rec.hasEvent("Aborted")) << rec.dump().toStdString();
