@@ -449,19 +449,20 @@ void TMFtp::AbortTransfer()
         PostReady();
         return;
     }
-    static const char interruptProcess[] = {char(0xFF), char(0xF4)};
     // Under TLS there is no urgent data: ABOR goes alone.
-    qint64 sent = Encrypted() ? 2 : 0;
-    while (sent < 2) {
-        sent += Send(interruptProcess + sent, 2 - sent);
-        if (LastError() != 0 || SocketHandle() < 0)
-            return;
-        if (sent < 2)
-            platform::pumpEvents();
-    }
-    static const char dataMark[] = {char(0xFF), char(0xF2)};
-    if (!Encrypted())
+    if (!Encrypted()) {
+        static const char interruptProcess[] = {char(0xFF), char(0xF4)};
+        qint64 sent = 0;
+        while (sent < 2) {
+            sent += Send(interruptProcess + sent, 2 - sent);
+            if (LastError() != 0 || SocketHandle() < 0)
+                return;
+            if (sent < 2)
+                platform::pumpEvents();
+        }
+        static const char dataMark[] = {char(0xFF), char(0xF2)};
         SendUrgent(dataMark, 2);
+    }
     if (LastError() != 0) {
         PostReady();
         return;
